@@ -1,0 +1,20 @@
+// Logical-palette images: the 1032-byte buffers from which the player's
+// palettes are made. Layout: version (u16), entry count (u16), then 257
+// four-byte slots (red, green, blue, flags).
+#pragma once
+
+#include <cstdint>
+
+constexpr std::uint32_t kPaletteImageSize = 1032;
+constexpr std::uint16_t kPaletteVersion = 0x300;
+constexpr std::uint16_t kPaletteEntries = 256;
+constexpr std::uint16_t kPaletteSlots = 257;
+
+// An entry count above the 257 slots would let the palette be read past the
+// end of the buffer: such a count becomes 257.
+void clampPaletteEntryCount(std::uint8_t* image);
+
+// The content of the playback palette when the block holds no drawing: a
+// full 256-entry palette of the 6x6x6 colour cube and a 40-step grey ramp,
+// every entry flagged PC_NOCOLLAPSE; the spare 257th slot is zero.
+void fillPlaceholderPalette(std::uint8_t* image);
