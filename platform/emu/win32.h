@@ -19,7 +19,7 @@ typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef unsigned int UINT;
 typedef std::uint32_t DWORD;
-typedef long LONG;
+typedef std::int32_t LONG;  // 32 bits, as on Windows, so RECT fields convert to int silently on both builds
 typedef std::intptr_t INT_PTR;
 typedef std::intptr_t LONG_PTR;
 typedef std::uintptr_t UINT_PTR;
@@ -105,6 +105,21 @@ struct WNDCLASSA {
     LPCSTR lpszClassName;
 };
 
+struct CREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+};
+
 struct PALETTEENTRY {
     BYTE peRed;
     BYTE peGreen;
@@ -154,6 +169,11 @@ struct LOGPALETTE {
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_NCHITTEST 0x0084
+#define WM_NCMOUSEMOVE 0x00A0
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_NCLBUTTONUP 0x00A2
+#define WM_NCRBUTTONDOWN 0x00A4
+#define WM_NCRBUTTONUP 0x00A5
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -172,7 +192,12 @@ struct LOGPALETTE {
 #define WM_USER 0x0400
 
 #define SC_CLOSE 0xF060
+#define HTTRANSPARENT (-1)
+#define HTNOWHERE 0
 #define HTCLIENT 1
+#define HTCAPTION 2
+#define HTBORDER 18
+#define KF_ALTDOWN 0x2000
 
 // Class and window styles.
 #define CS_VREDRAW 0x0001
@@ -191,7 +216,14 @@ struct LOGPALETTE {
 #define WS_EX_CLIENTEDGE 0x00000200L
 #define DS_MODALFRAME 0x80L
 #define DS_SETFONT 0x40L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_EX_WINDOWEDGE 0x00000100L
+#define WS_EX_CONTROLPARENT 0x00010000L
+#define DS_3DLOOK 0x0004L
+#define DS_ABSALIGN 0x01L
 #define SS_BITMAP 0x0000000EL
+#define SS_NOTIFY 0x00000100L
+#define SS_TYPEMASK 0x0000001FL
 #define CW_USEDEFAULT (static_cast<int>(0x80000000))
 
 // ShowWindow.
@@ -199,13 +231,20 @@ struct LOGPALETTE {
 #define SW_SHOWNORMAL 1
 #define SW_NORMAL 1
 #define SW_SHOW 5
+#define SW_SHOWNA 8
+#define SW_SHOWNOACTIVATE 4
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
 
 // SetWindowPos.
+#define HWND_TOP (reinterpret_cast<HWND>(0))
+#define HWND_BOTTOM (reinterpret_cast<HWND>(1))
+#define HWND_TOPMOST (reinterpret_cast<HWND>(-1))
+#define HWND_NOTOPMOST (reinterpret_cast<HWND>(-2))
 #define SWP_NOSIZE 0x0001
 #define SWP_NOMOVE 0x0002
 #define SWP_NOZORDER 0x0004
+#define SWP_NOREDRAW 0x0008
 #define SWP_NOACTIVATE 0x0010
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
@@ -217,6 +256,8 @@ struct LOGPALETTE {
 // System metrics.
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
 #define SM_CXDLGFRAME 7
 #define SM_CYDLGFRAME 8
 #define SM_CXFRAME 32
@@ -233,6 +274,10 @@ struct LOGPALETTE {
 
 // Raster operations.
 #define SRCCOPY 0x00CC0020
+
+// System colours, for class background brushes given as COLOR_* + 1.
+#define COLOR_WINDOW 5
+#define COLOR_BTNFACE 15
 
 // Message box.
 #define MB_OK 0x00000000L
@@ -253,6 +298,14 @@ struct LOGPALETTE {
 #define VK_SPACE 0x20
 #define VK_F10 0x79
 #define VK_MENU 0x12
+#define VK_F4 0x73
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+
+// Window data.
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWL_ID (-12)
 
 // ---- USER32: windows, messages, timers, dialogs ----------------------------
 
@@ -272,6 +325,8 @@ HWND WINAPI GetDlgItem(HWND dialog, int id);
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 BOOL WINAPI ValidateRect(HWND window, const RECT* rect);
 int WINAPI GetSystemMetrics(int index);
+LONG WINAPI GetWindowLongA(HWND window, int index);
+HWND WINAPI GetParent(HWND window);
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
@@ -312,10 +367,13 @@ BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
 BOOL WINAPI PtInRect(const RECT* rect, POINT point);
 BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, DWORD rop);
 BOOL WINAPI LineDDA(int xStart, int yStart, int xEnd, int yEnd, LINEDDAPROC proc, LPARAM data);
-COLORREF WINAPI GetPixel(HDC dc, int x, int y);
-COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF colour);
+// GetPixel and SetPixel are inline, in pixels.h below.
 
 // ---- KERNEL32 -----------------------------------------------------------------
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+
+// ---- The per-pixel calls ------------------------------------------------------
+
+#include "platform/emu/pixels.h"

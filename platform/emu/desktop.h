@@ -1,0 +1,68 @@
+// Hooks of the emulated desktop for tests and tools (never for player code):
+// a fresh desktop, modules made from compiled resources, the virtual clock,
+// input scheduled at a virtual time, what message boxes said, window queries,
+// live GDI object counts and captures of what is on screen.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/emu/win32.h"
+
+namespace emu {
+
+// Destroys every window, timer, object, queued message and scheduled event,
+// sets the clock to 0 and the screen size.
+void resetDesktop(int screenWidth = 1024, int screenHeight = 768);
+void setScreenSize(int width, int height);
+
+// A module whose resources are the given .res image; the bytes stay the
+// caller's and must outlive the module. GetModuleHandleA(nullptr) gives the
+// last module created.
+HINSTANCE createModule(const std::uint8_t* resBytes, std::size_t resSize, const char* fileName);
+
+// The virtual clock in milliseconds.
+std::uint64_t now();
+
+// Input and calls at a virtual time (ms); points are screen coordinates.
+void scheduleKeyDown(std::uint64_t ms, int virtualKey);
+void scheduleSysKeyDown(std::uint64_t ms, int virtualKey);
+void scheduleLeftClick(std::uint64_t ms, int x, int y);
+void scheduleRightClick(std::uint64_t ms, int x, int y);
+void scheduleMouseMove(std::uint64_t ms, int x, int y);
+void scheduleCall(std::uint64_t ms, std::function<void()> call);
+
+// GetMessageA with nothing queued, no timer and nothing scheduled asks this
+// handler; true means it scheduled or posted something. Otherwise, or with no
+// handler, GetMessageA throws BlockedForever.
+struct BlockedForever : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+void setIdleHandler(std::function<bool()> handler);
+
+int messageBoxCount();
+std::string lastMessageBoxCaption();
+std::string lastMessageBoxText();
+HWND lastMessageBoxOwner();
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;  // 0x00BBGGRR, row-major
+};
+// The client area as it is, hidden or not, with its child controls.
+Image captureClient(HWND window);
+// The screen: background, then the visible windows in z-order with their frames.
+Image captureDesktop();
+
+HWND findWindowByClass(const char* className);  // first top-level window, or null
+std::vector<HWND> topLevelWindows();             // z-order, top first
+HWND activeWindow();
+
+// Bitmaps, brushes, palettes and drawing contexts not yet deleted or released.
+std::size_t liveObjectCount();
+
+}  // namespace emu
