@@ -15,3 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The player needs no DLL beyond the system's own: the C and C++ runtimes
 # are linked in statically.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# The player uses no exceptions and no run-time type information; leaving
+# them out keeps the runtime's unwinding machinery out of the program.
+set(CMAKE_CXX_FLAGS_INIT "-fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -ffunction-sections -fdata-sections")
+set(CMAKE_C_FLAGS_INIT "-ffunction-sections -fdata-sections")

@@ -1,0 +1,117 @@
+#include "drawing/records.h"
+
+#include "canvas/canvas.h"
+#include "drawing/prologue.h"
+#include "drawing/reader.h"
+#include "shell/state.h"
+
+namespace {
+
+// A payload field. A read that fails at the end of the block copies nothing;
+// its record is then dropped, and the cursor stays where the read left it.
+bool readValue(std::uint32_t& value) { return readDrawing(&value, 4, 1); }
+
+// A window context with the playback palette selected and realised, as every
+// drawing call on the window needs; released when it goes out of scope.
+class PlaybackDc {
+public:
+    explicit PlaybackDc(HWND window) : window_(window), dc_(GetDC(window)) {
+        SelectPalette(dc_, playbackPalette, FALSE);
+        RealizePalette(dc_);
+    }
+    ~PlaybackDc() { ReleaseDC(window_, dc_); }
+    PlaybackDc(const PlaybackDc&) = delete;
+    PlaybackDc& operator=(const PlaybackDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+void playColour() {
+    std::uint32_t value = 0;
+    if (!readValue(value)) return;
+    const std::uint32_t selector = value >> 28;
+    const std::uint32_t colour = (value & 0xFFFFFF) | kPaletteFlag;
+    if (!canvas) return;
+    if (selector == 0) canvas->setPenColour(colour);
+    if (selector == 1) canvas->setSecondColour(colour);
+    if (selector == 2) canvas->setThirdColour(colour);
+}
+
+void playFill(HWND window) {
+    std::uint32_t unused = 0;
+    if (!readValue(unused) || !canvas) return;
+    PlaybackDc dc(window);
+    canvas->fill(dc.get());
+}
+
+// Lets at most one waiting message run, so that the window stays responsive
+// during a long stroke.
+void pumpOneMessage() {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return;
+    if (GetMessageA(&msg, nullptr, 0, 0)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void playStroke(HWND window) {
+    std::int32_t count = 0;
+    std::int16_t first[2] = {0, 0};
+    if (!readDrawing(&count, 4, 1) || !readDrawing(first, 2, 2)) return;
+    if (canvas) canvas->beginStroke();
+    std::int32_t previousX = first[0];
+    std::int32_t previousY = first[1];
+
+    for (std::int32_t i = 0; i < count - 1 && !stopFlag; ++i) {
+        std::uint16_t point[2] = {0, 0};
+        if (!readDrawing(point, 2, 2)) return;
+        std::int32_t x = static_cast<std::int16_t>(point[0]);
+        const std::int32_t y = static_cast<std::int16_t>(point[1]);
+        if (pressureEncoding) {
+            if (canvas) canvas->setPressure(static_cast<std::int16_t>(point[0] >> 12));
+            x = point[0] & 0x0FFF;
+            if (x > 1024) x = 0;
+        }
+        if (canvas) {
+            PlaybackDc dc(window);
+            canvas->drawSegment(dc.get(), previousX + kCanvasOffset, previousY + kCanvasOffset, x + kCanvasOffset,
+                                y + kCanvasOffset);
+        }
+        previousX = x;
+        previousY = y;
+        pumpOneMessage();
+    }
+}
+
+}  // namespace
+
+void playRecord(HWND window, std::int16_t opcode) {
+    if (stopFlag) return;
+    std::uint32_t value = 0;
+    switch (opcode) {
+        case ColourRecord:
+            playColour();
+            break;
+        case PenModeRecord:
+            if (readValue(value) && canvas) canvas->setPenMode(value);
+            break;
+        case StrokeRecord:
+            playStroke(window);
+            break;
+        case BrushSizeRecord:
+            if (readValue(value) && canvas) canvas->setBrushSize(value);
+            break;
+        case FillRecord:
+            playFill(window);
+            break;
+        case DensityRecord:
+            if (readValue(value) && canvas) canvas->setDensity(static_cast<std::int16_t>(value & 0xFFFF));
+            break;
+        default:
+            break;
+    }
+}

@@ -1,0 +1,94 @@
+#include "shell/playback.h"
+
+#include <cstdint>
+
+#include "canvas/canvas.h"
+#include "drawing/prologue.h"
+#include "drawing/reader.h"
+#include "drawing/records.h"
+#include "resources/ids.h"
+#include "shell/integrity.h"
+#include "shell/player_window.h"
+#include "shell/splash.h"
+#include "shell/state.h"
+
+namespace {
+
+constexpr UINT kStartUpInterval = 50;
+constexpr int kOpeningSeconds = 5;
+constexpr int kPlaceholderSize = 200;
+constexpr int kBorder = 7;
+constexpr int kCorner = 10;
+constexpr COLORREF kStartPenColour = 0xBFBFBF;
+
+void reportCorruption(HWND window) {
+    MessageBoxA(window, kCorruptionText, kCorruptionCaption, MB_OK);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}  // namespace
+
+void runStartUp(HWND window) {
+    if (!isProgramIntact()) {
+        reportCorruption(window);
+        return;
+    }
+
+    RECT desktop;
+    GetClientRect(GetDesktopWindow(), &desktop);
+    showSplash(window, kDialogOpeningSplash, kOpeningSeconds);
+    if (stopFlag) return;
+
+    if (isDrawingPresent()) {
+        readDrawingPrologue();
+    } else {
+        drawingHeader.width = kPlaceholderSize;
+        drawingHeader.height = kPlaceholderSize;
+    }
+    const int width = drawingHeader.width;
+    const int height = drawingHeader.height;
+
+    const int windowWidth = width + 2 * kBorder;
+    const int windowHeight = height + 2 * kBorder;
+    const int x = (static_cast<int>(desktop.right) - windowWidth) / 2;
+    const int y = (static_cast<int>(desktop.bottom) - windowHeight) / 2;
+    SetWindowPos(window, nullptr, x, y, windowWidth, windowHeight, SWP_NOZORDER);
+    ShowWindow(window, SW_RESTORE);
+
+    if (!canvas) return;
+    canvas->setUp(appInstance, kBorder, kBorder, width, height, kBorder, kBorder, kCorner, kCorner);
+    canvas->selectPalette(initialPalette);
+    playbackPalette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(paletteBuffer));
+    canvas->selectPalette(playbackPalette);
+
+    HDC dc = GetDC(window);
+    SelectPalette(dc, playbackPalette, FALSE);
+    RealizePalette(dc);
+    canvas->repaint(dc);
+    canvas->clear(dc);
+    canvas->setPenColour(kStartPenColour);
+    ReleaseDC(window, dc);
+}
+
+bool playbackTick(HWND window) {
+    KillTimer(window, kPlaybackTimer);
+
+    if (firstTick) {
+        firstTick = 0;
+        runStartUp(window);
+        SetTimer(window, kPlaybackTimer, kStartUpInterval, nullptr);
+        return false;
+    }
+    if (stopFlag) return true;
+    if (!isDrawingPresent()) return true;
+
+    while (true) {
+        std::int16_t opcode = 0;
+        if (!readDrawing(&opcode, 2, 1)) break;
+        playRecord(window, opcode);
+        if (opcode == StrokeRecord) break;
+    }
+
+    if (!isDrawingUsedUp()) SetTimer(window, kPlaybackTimer, static_cast<UINT>(playbackInterval), nullptr);
+    return false;
+}

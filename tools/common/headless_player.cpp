@@ -1,0 +1,102 @@
+#include "tools/common/headless_player.h"
+
+#include <algorithm>
+
+#include "canvas/pen_state.h"
+#include "drawing/block.h"
+#include "drawing/prologue.h"
+#include "drawing/reader.h"
+#include "platform/emu/desktop.h"
+#include "resources/compiled_resources.h"
+#include "shell/player_window.h"
+#include "shell/state.h"
+#include "shell/win_main.h"
+
+namespace tools {
+
+namespace {
+
+constexpr std::uint64_t kProgressEveryMs = 2000;
+
+Picture toPicture(const emu::Image& image) {
+    Picture picture;
+    picture.width = image.width;
+    picture.height = image.height;
+    picture.pixels = image.pixels;
+    return picture;
+}
+
+HWND playerWindow() { return emu::findWindowByClass(kPlayerClassName); }
+
+// Takes the picture and asks the player to close: the show ends as if the
+// window were closed from outside, without the closing splash.
+void captureAndClose(const ShowSetup& setup, ShowOutcome& outcome) {
+    if (outcome.captured) return;
+    HWND window = playerWindow();
+    outcome.captured = true;
+    outcome.endMs = emu::now();
+    if (setup.captureScreen) {
+        outcome.picture = toPicture(emu::captureDesktop());
+    } else if (window) {
+        outcome.picture = toPicture(emu::captureClient(window));
+    }
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void scheduleProgress(const ShowSetup& setup) {
+    if (!setup.progress || !isDrawingPresent() || isDrawingUsedUp()) return;
+    setup.progress(static_cast<double>(drawingCursor) / kDrawingBlockSize);
+    emu::scheduleCall(emu::now() + kProgressEveryMs, [&setup] { scheduleProgress(setup); });
+}
+
+}  // namespace
+
+void resetPlayerState() {
+    resetShellState();
+    resetDrawingReader();
+    resetPrologue();
+    resetPenState();
+}
+
+ShowOutcome runShow(const ShowSetup& setup) {
+    ShowOutcome outcome;
+    if (setup.block.size() != kDrawingBlockSize) {
+        outcome.message = "a drawing is exactly 451000 bytes";
+        return outcome;
+    }
+    resetPlayerState();
+    emu::resetDesktop(setup.screenWidth, setup.screenHeight);
+    loadDrawingBlock(setup.block.data());
+    HINSTANCE module = emu::createModule(compiledResources(), compiledResourcesSize(),
+                                         setup.programPath.empty() ? nullptr : setup.programPath.c_str());
+
+    if (setup.captureAtMs >= 0) {
+        emu::scheduleCall(static_cast<std::uint64_t>(setup.captureAtMs), [&] { captureAndClose(setup, outcome); });
+    }
+    // Nothing left to wait for but the viewer: the show is finished.
+    emu::setIdleHandler([&] {
+        if (outcome.captured) return false;
+        captureAndClose(setup, outcome);
+        return true;
+    });
+    emu::scheduleCall(0, [&setup] { scheduleProgress(setup); });
+
+    try {
+        outcome.exitCode = WinMain(module, nullptr, nullptr, SW_SHOWNORMAL);
+    } catch (const emu::BlockedForever& e) {
+        outcome.message = std::string("the show stopped: ") + e.what();
+    }
+    emu::setIdleHandler(nullptr);
+
+    if (emu::messageBoxCount() > 0) {
+        outcome.corrupted = true;
+        outcome.message = emu::lastMessageBoxText();
+    }
+    outcome.decisions = pixelDecisions;
+    outcome.canvasWidth = drawingHeader.width;
+    outcome.canvasHeight = drawingHeader.height;
+    if (setup.progress && outcome.captured) setup.progress(static_cast<double>(drawingCursor) / kDrawingBlockSize);
+    return outcome;
+}
+
+}  // namespace tools

@@ -1,0 +1,46 @@
+// Runs the player's own WinMain on the emulated desktop, headless and under
+// the virtual clock, for the tools and the tests. One show at a time; every
+// run starts from the program's start values.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/common/png_writer.h"
+
+namespace tools {
+
+struct ShowSetup {
+    std::vector<std::uint8_t> block;  // the DrawingBlock, exactly 451000 bytes
+    std::string programPath;          // the player file the check reads; empty for a bare drawing
+    int screenWidth = 1024;
+    int screenHeight = 768;
+    // Milliseconds of the show at which to take the picture; negative: once
+    // the drawing is finished and the show waits for the viewer.
+    std::int64_t captureAtMs = -1;
+    bool captureScreen = false;  // the whole desktop instead of the window
+    // Called now and then with the share of the block read so far (0..1).
+    std::function<void(double)> progress;
+};
+
+struct ShowOutcome {
+    bool captured = false;       // a picture was taken
+    Picture picture;             // the window's client area, or the screen
+    int canvasWidth = 0;         // from the drawing's header (200 for a placeholder)
+    int canvasHeight = 0;
+    std::uint64_t endMs = 0;     // virtual time when the picture was taken
+    int exitCode = 0;            // WinMain's result
+    std::uint64_t decisions = 0; // pixel decisions the brush engine made
+    bool corrupted = false;      // the integrity check failed
+    std::string message;         // its message, or why the show could not run
+};
+
+// Puts every piece of process-wide player state back to its start value.
+void resetPlayerState();
+
+// Plays the block as the player would and takes the picture.
+ShowOutcome runShow(const ShowSetup& setup);
+
+}  // namespace tools
