@@ -37,7 +37,14 @@ case $command in
   screenshot)
     [ $# -eq 1 ] || fail "screenshot needs a file name"
     converter=$(image_converter)
-    xwd -root -silent >"$1.xwd" || fail "xwd could not read the screen"
+    # xwd walks the window tree; a window that goes away meanwhile makes it
+    # fail, so a few more tries ride over windows coming and going.
+    for attempt in 1 2 3 4 5; do
+      xwd -root -silent >"$1.xwd" 2>"$1.xwd.err" && break
+      [ "$attempt" = 5 ] && { cat "$1.xwd.err" >&2; rm -f "$1.xwd" "$1.xwd.err"; fail "xwd could not read the screen"; }
+      sleep 0.2
+    done
+    rm -f "$1.xwd.err"
     "$converter" "xwd:$1.xwd" "png:$1" || { rm -f "$1.xwd"; fail "could not convert the screenshot"; }
     rm -f "$1.xwd"
     ;;
