@@ -50,7 +50,7 @@ struct Options {
 };
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "quillcast-render: %s\n(try --help)\n", message.c_str());
+    std::fprintf(stderr, "quillcast-render: %s (try --help)\n", message.c_str());
     return kExitUsage;
 }
 
