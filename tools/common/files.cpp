@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tools {
@@ -42,6 +43,10 @@ bool writeFileAtomically(const std::string& path, const std::function<bool(std::
         error = "cannot write " + path + ": " + std::strerror(errno);
         return false;
     }
+    // mkstemp makes the file private; give it the mode a plain fopen would.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     std::FILE* file = ::fdopen(fd, "wb");
     if (!file) {
         error = "cannot write " + path + ": " + std::strerror(errno);

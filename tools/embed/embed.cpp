@@ -1,0 +1,110 @@
+#include "tools/embed/embed.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "drawing/block.h"
+#include "shell/seal.h"
+#include "tools/script/block_codec.h"
+
+namespace embed {
+
+namespace {
+
+bool findBlock(const std::vector<std::uint8_t>& file, std::size_t& at, std::string& error) {
+    if (findDrawingBlockInFile(file.data(), file.size(), at)) return true;
+    if (file.size() >= 2 && file[0] == 'M' && file[1] == 'Z') {
+        error = "a Windows program without a drawing block, not a Quillcast player";
+    } else {
+        error = "not a Quillcast player (not a Windows program)";
+    }
+    return false;
+}
+
+std::string seconds(double s) {
+    char text[32];
+    const int whole = static_cast<int>(s + 0.5);
+    if (whole >= 60) {
+        std::snprintf(text, sizeof text, "%d min %02d s", whole / 60, whole % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%d s", whole);
+    }
+    return text;
+}
+
+}  // namespace
+
+bool embedDrawing(const std::vector<std::uint8_t>& player, const std::vector<std::uint8_t>& block, bool force,
+                  std::vector<std::uint8_t>& newPlayer, std::string& error) {
+    std::size_t at = 0;
+    if (!findBlock(player, at, error)) return false;
+    if (!force && !isSealIntact(player.data(), player.size())) {
+        error = "the player fails its integrity check (it was changed after it was built); "
+                "--force writes the drawing into it all the same";
+        return false;
+    }
+    if (block.size() != kDrawingBlockSize) {
+        error = "the drawing has " + std::to_string(block.size()) + " bytes; a drawing is exactly " +
+                std::to_string(kDrawingBlockSize);
+        return false;
+    }
+    if (block[0] == kPlaceholderByte) {
+        error = "the drawing's byte 0 is 0x44, which marks a player without a drawing: "
+                "the player would show an empty canvas";
+        return false;
+    }
+    newPlayer = player;
+    std::copy(block.begin(), block.end(), newPlayer.begin() + static_cast<std::ptrdiff_t>(at));
+    writeSeal(newPlayer.data(), newPlayer.size());
+    return true;
+}
+
+bool extractDrawing(const std::vector<std::uint8_t>& player, std::vector<std::uint8_t>& block, std::string& error) {
+    std::size_t at = 0;
+    if (!findBlock(player, at, error)) return false;
+    block.assign(player.begin() + static_cast<std::ptrdiff_t>(at),
+                 player.begin() + static_cast<std::ptrdiff_t>(at + kDrawingBlockSize));
+    std::fill(block.begin() + kSealOffset, block.begin() + kSealOffset + kSealSize, std::uint8_t{0});
+    return true;
+}
+
+bool checkPlayer(const std::vector<std::uint8_t>& file, PlayerCheck& check, std::string& error) {
+    std::size_t at = 0;
+    if (!findBlock(file, at, error)) return false;
+    check.intact = isSealIntact(file.data(), file.size());
+    check.summary = script::summarize(script::decodeBlock(file.data() + at));
+    check.playTime = script::estimatePlayTime(check.summary);
+    return true;
+}
+
+std::string describeCheck(const PlayerCheck& check) {
+    const script::DrawingSummary& s = check.summary;
+    std::string out = check.intact ? "integrity: intact\n"
+                                   : "integrity: BROKEN (the player would say it has been corrupted)\n";
+    if (!s.present) return out + "drawing: none (a placeholder; the player shows an empty 200 x 200 canvas)\n";
+    char line[200];
+    std::snprintf(line, sizeof line, "canvas: %d x %d (window %d x %d)\n", s.width, s.height, s.width + 14,
+                  s.height + 14);
+    out += line;
+    std::snprintf(line, sizeof line, "records: %llu (strokes %llu, segments %llu%s)\n",
+                  static_cast<unsigned long long>(s.records), static_cast<unsigned long long>(s.strokes),
+                  static_cast<unsigned long long>(s.segments), s.pressure ? ", points with pressure" : "");
+    out += line;
+    if (s.unknownRecords) {
+        std::snprintf(line, sizeof line, "unknown opcodes: %llu (each skipped)\n",
+                      static_cast<unsigned long long>(s.unknownRecords));
+        out += line;
+    }
+    std::snprintf(line, sizeof line, "block used: %llu of %u bytes (%.0f%%)%s\n",
+                  static_cast<unsigned long long>(s.usedBytes), kDrawingBlockSize,
+                  100.0 * static_cast<double>(s.usedBytes) / kDrawingBlockSize,
+                  s.cut ? ", the last record cut by the end" : "");
+    out += line;
+    const std::string from = seconds(check.playTime.fromSeconds), to = seconds(check.playTime.toSeconds);
+    out += "play time estimate: " + (from == to ? from : from + " to " + to) +
+           " (1 s to the first tick, 4 to 5 s of opening splash, 10 ms per stroke, "
+           "1 ms per segment as the native emulation charges)\n";
+    return out;
+}
+
+}  // namespace embed
