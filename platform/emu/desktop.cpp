@@ -30,6 +30,8 @@ void resetDesktop(int screenWidth, int screenHeight) {
 
 void setIdleHandler(std::function<bool()> handler) { desktop().idleHandler = std::move(handler); }
 
+void setDispatchObserver(std::function<void(const MSG&)> observer) { desktop().dispatchObserver = std::move(observer); }
+
 int messageBoxCount() { return desktop().messageBoxes; }
 std::string lastMessageBoxCaption() { return desktop().messageBoxCaption; }
 std::string lastMessageBoxText() { return desktop().messageBoxText; }

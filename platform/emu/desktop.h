@@ -44,6 +44,10 @@ struct BlockedForever : std::runtime_error {
 };
 void setIdleHandler(std::function<bool()> handler);
 
+// Called each time DispatchMessageA has handed a message to its window (or
+// timer procedure), for tools that follow the show: a frame after each tick.
+void setDispatchObserver(std::function<void(const MSG&)> observer);
+
 int messageBoxCount();
 std::string lastMessageBoxCaption();
 std::string lastMessageBoxText();

@@ -110,6 +110,7 @@ struct Desktop {
     std::vector<Timer> timers;
     std::multimap<std::uint64_t, ScheduledEvent> schedule;
     std::function<bool()> idleHandler;
+    std::function<void(const MSG&)> dispatchObserver;
     POINT cursorPos{0, 0};
 
     std::vector<std::unique_ptr<Module>> modules;

@@ -158,6 +158,7 @@ void resetQueue() {
     d.timers.clear();
     d.schedule.clear();
     d.idleHandler = nullptr;
+    d.dispatchObserver = nullptr;
 }
 
 void scheduleCall(std::uint64_t ms, std::function<void()> call) {
@@ -249,14 +250,26 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
     return TRUE;
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG* msg) {
-    if (!msg) return 0;
-    if (msg->message == WM_TIMER && msg->lParam) {
-        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+namespace {
+
+LRESULT deliver(const MSG& msg) {
+    if (msg.message == WM_TIMER && msg.lParam) {
+        reinterpret_cast<TIMERPROC>(msg.lParam)(msg.hwnd, WM_TIMER, msg.wParam, msg.time);
         return 0;
     }
-    Window* w = findWindow(msg->hwnd);
-    return w ? callProcedure(*w, msg->message, msg->wParam, msg->lParam) : 0;
+    Window* w = findWindow(msg.hwnd);
+    return w ? callProcedure(*w, msg.message, msg.wParam, msg.lParam) : 0;
+}
+
+}  // namespace
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+    if (!msg) return 0;
+    const MSG copy = *msg;  // the handler may reuse the caller's MSG
+    const LRESULT result = deliver(copy);
+    // A copy of the observer: it may replace itself while it runs.
+    if (auto observer = desktop().dispatchObserver) observer(copy);
+    return result;
 }
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -74,12 +74,23 @@ ShowOutcome runShow(const ShowSetup& setup) {
         emu::scheduleCall(static_cast<std::uint64_t>(setup.captureAtMs), [&] { captureAndClose(setup, outcome); });
     }
     // Nothing left to wait for but the viewer: the show is finished.
+    bool finishedAsked = false;
     emu::setIdleHandler([&] {
         if (outcome.captured) return false;
+        if (setup.onFinished && !finishedAsked) {
+            finishedAsked = true;
+            if (setup.onFinished()) return true;
+        }
         captureAndClose(setup, outcome);
         return true;
     });
+    if (setup.afterTick) {
+        emu::setDispatchObserver([&setup](const MSG& msg) {
+            if (msg.message == WM_TIMER && msg.hwnd && msg.hwnd == playerWindow()) setup.afterTick();
+        });
+    }
     emu::scheduleCall(0, [&setup] { scheduleProgress(setup); });
+    if (setup.onStart) setup.onStart();
 
     try {
         outcome.exitCode = WinMain(module, nullptr, nullptr, SW_SHOWNORMAL);
@@ -87,6 +98,7 @@ ShowOutcome runShow(const ShowSetup& setup) {
         outcome.message = std::string("the show stopped: ") + e.what();
     }
     emu::setIdleHandler(nullptr);
+    emu::setDispatchObserver(nullptr);
 
     if (emu::messageBoxCount() > 0) {
         outcome.corrupted = true;

@@ -23,6 +23,17 @@ struct ShowSetup {
     bool captureScreen = false;  // the whole desktop instead of the window
     // Called now and then with the share of the block read so far (0..1).
     std::function<void(double)> progress;
+
+    // For recorders that follow the whole show. onStart runs on the fresh
+    // desktop just before the player starts (schedule calls from it);
+    // afterTick after each tick of the playback timer has been handled.
+    std::function<void()> onStart;
+    std::function<void()> afterTick;
+    // Asked once the drawing is finished and the show waits for the viewer,
+    // before the picture is taken. True: it scheduled something (a key press
+    // to see the closing splash) and the show goes on to its own end; false:
+    // the picture is taken and the show closed as usual.
+    std::function<bool()> onFinished;
 };
 
 struct ShowOutcome {

@@ -1,0 +1,179 @@
+// The recorder: frames per stroke and at a fixed rate, their times on the
+// show's clock, speed and duration, and the last frame against a still render.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/render/recording_sink.h"
+#include "tests/support/block_builder.h"
+#include "tools/common/headless_player.h"
+#include "tools/render/timelapse.h"
+
+namespace {
+
+using testing_support::BlockBuilder;
+using testing_support::RecordingSink;
+
+// Three strokes: two alike in different places, and a longer one.
+std::vector<std::uint8_t> threeStrokes() {
+    BlockBuilder b(60, 40);
+    b.penMode(2).density(100).brushSize(2).colour(0x202020);
+    b.stroke({{5, 5}, {15, 5}, {25, 5}});
+    b.stroke({{5, 20}, {15, 20}, {25, 20}});
+    b.stroke({{5, 30}, {15, 30}, {25, 30}, {35, 30}, {45, 30}, {55, 30}});
+    return b.block();
+}
+
+struct Recorded {
+    bool ok = false;
+    tools::TimelapseResult result;
+    RecordingSink sink;
+};
+
+void record(const std::vector<std::uint8_t>& block, const tools::TimelapseSettings& settings, Recorded& run) {
+    tools::ShowSetup setup;
+    setup.block = block;
+    tools::ProgressBar quiet("test", false);
+    std::vector<tools::FrameSink*> sinks{&run.sink};
+    run.ok = tools::recordTimelapse(setup, settings, sinks, quiet, run.result);
+}
+
+tools::Picture stillPicture(const std::vector<std::uint8_t>& block) {
+    tools::ShowSetup setup;
+    setup.block = block;
+    return tools::runShow(setup).picture;
+}
+
+TEST(Timelapse, AFrameForTheEmptyCanvasAndOneAfterEachStroke) {
+    Recorded run;
+    record(threeStrokes(), {}, run);
+    ASSERT_TRUE(run.ok) << run.result.message;
+    ASSERT_EQ(run.sink.times.size(), 4u);
+    EXPECT_EQ(run.result.frames, 4);
+    EXPECT_DOUBLE_EQ(run.sink.times[0], 0.0);
+
+    // 50 ms after start-up, then 10 ms between strokes, 1 ms a segment and
+    // the brush's pixel work on top.
+    const double first = run.sink.times[1] - run.sink.times[0];
+    const double second = run.sink.times[2] - run.sink.times[1];
+    const double third = run.sink.times[3] - run.sink.times[2];
+    EXPECT_GT(first, 0.050 + 0.002);
+    EXPECT_GT(second, 0.010 + 0.002);
+    EXPECT_NEAR(first - second, 0.040, 1e-9) << "alike strokes take alike time";
+    EXPECT_GT(third, second + 0.003) << "a longer stroke takes longer";
+    EXPECT_NEAR(run.sink.end - run.sink.times[3], 3.0 + 0.010, 0.002) << "the hold follows the last tick";
+    EXPECT_TRUE(run.sink.finished);
+}
+
+TEST(Timelapse, TheLastFrameIsTheStillRendersPicture) {
+    const auto block = threeStrokes();
+    Recorded run;
+    record(block, {}, run);
+    ASSERT_TRUE(run.ok);
+    const tools::Picture still = stillPicture(block);
+    EXPECT_EQ(run.sink.last.width, 74);
+    EXPECT_EQ(run.sink.last.pixels, still.pixels);
+    EXPECT_EQ(run.result.finished.pixels, still.pixels);
+
+    Recorded canvas;
+    tools::TimelapseSettings only;
+    only.canvasOnly = true;
+    record(block, only, canvas);
+    EXPECT_EQ(canvas.sink.last.width, 60);
+    EXPECT_EQ(canvas.sink.last.pixels, tools::crop(still, 7, 7, 60, 40).pixels);
+}
+
+TEST(Timelapse, FramesAtAFixedRateCoverTheShowAndTheHold) {
+    Recorded per;
+    record(threeStrokes(), {}, per);
+    const double drawing = per.sink.times.back();
+
+    tools::TimelapseSettings settings;
+    settings.fps = 100;
+    settings.holdSeconds = 0.5;
+    Recorded run;
+    record(threeStrokes(), settings, run);
+    ASSERT_TRUE(run.ok) << run.result.message;
+    for (std::size_t k = 0; k < run.sink.times.size(); ++k) EXPECT_DOUBLE_EQ(run.sink.times[k], static_cast<double>(k) / 100.0);
+    EXPECT_NEAR(run.sink.end, drawing + 0.010 + 0.5, 1e-6);
+    EXPECT_EQ(run.sink.times.size(), static_cast<std::size_t>(std::ceil(run.sink.end * 100 - 1e-9)));
+    EXPECT_EQ(run.sink.last.pixels, stillPicture(threeStrokes()).pixels);
+}
+
+TEST(Timelapse, SpeedAndDurationCompressTheShowButNotTheHold) {
+    Recorded plain;
+    record(threeStrokes(), {}, plain);
+    tools::TimelapseSettings fast;
+    fast.speed = 4;
+    Recorded quick;
+    record(threeStrokes(), fast, quick);
+    ASSERT_EQ(quick.sink.times.size(), plain.sink.times.size());
+    for (std::size_t i = 0; i < plain.sink.times.size(); ++i)
+        EXPECT_NEAR(quick.sink.times[i], plain.sink.times[i] / 4, 1e-9);
+    EXPECT_NEAR(quick.sink.end - quick.sink.times.back(), 3.0 + 0.010 / 4, 1e-6);
+
+    tools::TimelapseSettings fitted;
+    fitted.durationSeconds = 3.2;
+    fitted.finalFirst = true;
+    fitted.holdSeconds = 1;
+    Recorded fit;
+    record(threeStrokes(), fitted, fit);
+    ASSERT_TRUE(fit.ok) << fit.result.message;
+    EXPECT_NEAR(fit.sink.end, 3.2, 1e-6);
+    ASSERT_EQ(fit.sink.times.size(), 5u) << "the finished picture first, then the show";
+    EXPECT_DOUBLE_EQ(fit.sink.times[1], tools::kFinalFirstSeconds);
+
+    tools::TimelapseSettings impossible;
+    impossible.durationSeconds = 2;
+    Recorded none;
+    record(threeStrokes(), impossible, none);
+    EXPECT_FALSE(none.ok);
+    EXPECT_NE(none.result.message.find("--duration"), std::string::npos);
+    EXPECT_FALSE(none.sink.finished);
+}
+
+TEST(Timelapse, SplashesComeAsWholeScreensAndTheClosingOneEndsTheShow) {
+    tools::TimelapseSettings settings;
+    settings.includeSplash = true;
+    settings.holdSeconds = 1;
+    Recorded run;
+    tools::ShowSetup setup;
+    setup.block = threeStrokes();
+    setup.screenWidth = 320;
+    setup.screenHeight = 240;
+    tools::ProgressBar quiet("test", false);
+    std::vector<tools::FrameSink*> sinks{&run.sink};
+    ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, quiet, run.result)) << run.result.message;
+    EXPECT_EQ(run.sink.last.width, 320);
+    EXPECT_DOUBLE_EQ(run.sink.times.front(), 0.0);
+    // The opening splash before 6 s, the show, a second's hold, then 6 to 7 s of closing splash.
+    EXPECT_GT(run.sink.end, 6.0 + 1 + 6);
+    EXPECT_LT(run.sink.end, 6.5 + 1 + 7.5);
+    EXPECT_EQ(run.result.finished.width, 74) << "-o still gets the window";
+}
+
+TEST(Timelapse, AFailingSinkStopsTheRecordingUnfinished) {
+    Recorded run;
+    run.sink.failAt = 2;
+    record(threeStrokes(), {}, run);
+    EXPECT_FALSE(run.ok);
+    EXPECT_EQ(run.result.message, "refused on purpose");
+    EXPECT_FALSE(run.sink.finished);
+}
+
+TEST(Timelapse, ACorruptedPlayerGivesNoFrames) {
+    // A file that claims to be a player but fails the check.
+    tools::ShowSetup setup;
+    setup.block = threeStrokes();
+    setup.programPath = "/nonexistent/quillcast.exe";
+    RecordingSink sink;
+    tools::TimelapseResult result;
+    tools::ProgressBar quiet("test", false);
+    std::vector<tools::FrameSink*> sinks{&sink};
+    const bool ok = tools::recordTimelapse(setup, {}, sinks, quiet, result);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(result.corrupted) << result.message;
+    EXPECT_FALSE(sink.finished);
+}
+
+}  // namespace

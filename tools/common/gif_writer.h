@@ -1,0 +1,53 @@
+// An animated GIF (giflib) that loops forever. Each frame after the first
+// holds only the rectangle that changed and is laid over the previous one,
+// so a long show stays small and quick to write. GIF times are whole
+// hundredths of a second and viewers stretch anything under two of them, so
+// frames closer together than 20 ms are merged (the later picture wins), and
+// a frame equal to the one before only lengthens it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/common/atomic_output.h"
+#include "tools/common/frame_sink.h"
+#include "tools/common/gif_colours.h"
+
+struct GifFileType;
+
+namespace tools {
+
+class GifSink : public FrameSink {
+public:
+    // preferredColours: the drawing's palette, tried first for every frame.
+    GifSink(std::string path, std::vector<std::uint32_t> preferredColours);
+    ~GifSink() override;
+
+    bool open() override;
+    bool add(const Picture& frame, double seconds) override;
+    bool finish(double seconds) override;
+
+private:
+    bool start(int width, int height);
+    struct Frame {
+        int x = 0, y = 0, width = 0, height = 0;
+        IndexedRegion region;
+    };
+    bool reducePending(bool exactOnly, Frame& frame);
+    bool writePending(long delayHundredths);
+    bool writeFrame(const Frame& frame, long delayHundredths);
+    bool fail(const std::string& what);
+
+    std::string path_;
+    GifColours colours_;
+    AtomicFile file_;
+    GifFileType* gif_ = nullptr;
+    Picture pending_;        // the frame waiting for its duration
+    long pendingStart_ = 0;  // in hundredths of a second
+    bool hasPending_ = false;
+    Picture previous_;       // the picture of the last frame written
+    Picture shown_;          // what the GIF shows: previous_ as its colours came out
+};
+
+}  // namespace tools

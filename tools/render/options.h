@@ -1,0 +1,36 @@
+// quillcast-render's command line: what it asks for, and its usage text.
+#pragma once
+
+#include <string>
+
+#include "tools/render/timelapse.h"
+
+namespace tools {
+
+extern const char kRenderUsage[];
+
+struct RenderOptions {
+    std::string input;
+    std::string output;  // the finished picture as a PNG
+    bool canvasOnly = false;
+    double atSeconds = -1;
+    bool screen = false;
+    int screenWidth = 1024;
+    int screenHeight = 768;
+    bool quiet = false;
+    bool stats = false;
+    bool help = false;
+
+    // The recorded show.
+    std::string framesDir;
+    std::string gifPath;
+    std::string videoPath;
+    TimelapseSettings timelapse;
+
+    bool recordsShow() const { return !framesDir.empty() || !gifPath.empty() || !videoPath.empty(); }
+};
+
+// False when the arguments are wrong; error is one line saying why.
+bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& options, std::string& error);
+
+}  // namespace tools
