@@ -25,8 +25,12 @@ parchment_share() {
   echo $((hits * 100 / total))
 }
 
-read -r window_w window_h < <(size_of "$run/expected-window.png")
-read -r canvas_w canvas_h < <(size_of "$run/expected-canvas.png")
+size=$(size_of "$run/expected-window.png")
+window_w=${size% *}
+window_h=${size#* }
+size=$(size_of "$run/expected-canvas.png")
+canvas_w=${size% *}
+canvas_h=${size#* }
 x=$(((1024 - window_w) / 2))
 y=$(((768 - window_h) / 2))
 
