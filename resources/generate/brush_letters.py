@@ -100,10 +100,10 @@ def shade(field, colour, x, y):
     # Blinn highlight with the viewer straight ahead.
     hx, hy, hz = lx, ly, lz + 1.0
     hn = math.sqrt(hx * hx + hy * hy + hz * hz)
-    spec = max(0.0, (nx * hx + ny * hy + nz * hz) / hn) ** 28
+    specular = max(0.0, (nx * hx + ny * hy + nz * hz) / hn) ** 28
     base = 0.42 + 0.8 * diffuse
     if h < 0.22:
         base *= 0.7  # a darker rim where the stroke turns away
     # Highlights stop short of pure white, which the block letters own.
-    out = tuple(min(244.0, c * base + 250 * spec * 0.95) for c in colour)
+    out = tuple(min(244.0, c * base + 250 * specular * 0.95) for c in colour)
     return out
