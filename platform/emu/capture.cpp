@@ -27,17 +27,21 @@ void fill(Image& image, RECT r, std::uint32_t colour) {
                 colour;
 }
 
-// Copies a block of pixels in at (x, y), clipped to the image.
+// Copies a block of pixels in at (x, y), clipped to the image, a row at a
+// time: tools capture the window for every frame of a time-lapse.
 void paste(Image& image, const std::uint32_t* pixels, int width, int height, int x, int y) {
-    for (int row = 0; row < height; ++row) {
+    const int left = std::max(x, 0);
+    const int right = std::min(x + width, image.width);
+    if (left >= right) return;
+    const auto count = static_cast<std::size_t>(right - left);
+    for (int row = std::max(0, -y); row < height; ++row) {
         const int ty = y + row;
-        if (ty < 0 || ty >= image.height) continue;
-        for (int col = 0; col < width; ++col) {
-            const int tx = x + col;
-            if (tx < 0 || tx >= image.width) continue;
-            image.pixels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(tx)] =
-                pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(col)];
-        }
+        if (ty >= image.height) break;
+        std::copy_n(pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                        static_cast<std::size_t>(left - x),
+                    count,
+                    image.pixels.data() + static_cast<std::size_t>(ty) * static_cast<std::size_t>(image.width) +
+                        static_cast<std::size_t>(left));
     }
 }
 
@@ -84,16 +88,26 @@ void drawClient(Image& image, const Window& w, int x, int y) {
 
 Image captureClient(HWND handle) {
     Image image;
+    captureClient(handle, image);
+    return image;
+}
+
+bool captureClient(HWND handle, Image& image) {
     const Window* w = findWindow(handle);
-    if (!w) return image;
-    RECT r;
-    GetClientRect(handle, &r);
-    if (std::uint64_t(r.right) * std::uint64_t(r.bottom) * 4 > maxSurfaceBytes) return image;
+    RECT r{0, 0, 0, 0};
+    if (w) GetClientRect(handle, &r);
+    if (!w || std::uint64_t(r.right) * std::uint64_t(r.bottom) * 4 > maxSurfaceBytes) {
+        image = Image{};
+        return false;
+    }
     image.width = r.right;
     image.height = r.bottom;
-    image.pixels.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height), 0);
+    const std::size_t size = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+    // Where the client pixels cover it all, the old contents need no clearing.
+    if (w->surface.width < image.width || w->surface.height < image.height || image.pixels.size() != size)
+        image.pixels.assign(size, 0);
     drawClient(image, *w, 0, 0);
-    return image;
+    return true;
 }
 
 Image captureDesktop() {

@@ -59,6 +59,9 @@ struct Image {
 };
 // The client area as it is, hidden or not, with its child controls.
 Image captureClient(HWND window);
+// The same into `image`, reusing its storage (for a frame after frame);
+// false, with an empty image, when there is no such window.
+bool captureClient(HWND window, Image& image);
 // The screen: background, then the visible windows in z-order with their frames.
 Image captureDesktop();
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tools/common/png_writer.h"
+#include "tools/common/picture_diff.h"
 
 namespace tools {
 
@@ -19,6 +19,13 @@ public:
     // A frame shown from `seconds` on the output's time line (never earlier
     // than the previous frame's). Every frame has the first one's size.
     virtual bool add(const Picture& frame, double seconds) = 0;
+    // The same, from a caller that knows the frame differs from the one it
+    // gave before only inside `changed` (empty: the same picture). Sinks that
+    // can use it skip comparing whole frames.
+    virtual bool addChanged(const Picture& frame, double seconds, const PictureRect& changed) {
+        static_cast<void>(changed);
+        return add(frame, seconds);
+    }
     // The last frame stays until `seconds`; then the output is put in place.
     virtual bool finish(double seconds) = 0;
     const std::string& error() const { return error_; }

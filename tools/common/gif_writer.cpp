@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace tools {
 
@@ -39,30 +38,6 @@ struct ColourMap {
     ColourMap(const ColourMap&) = delete;
     ColourMap& operator=(const ColourMap&) = delete;
 };
-
-// The smallest rectangle holding every pixel that differs; false when none does.
-bool changedRectangle(const Picture& before, const Picture& after, int& x, int& y, int& width, int& height) {
-    int left = after.width, top = after.height, right = -1, bottom = -1;
-    for (int row = 0; row < after.height; ++row) {
-        const std::uint32_t* a = before.pixels.data() + static_cast<std::ptrdiff_t>(row) * after.width;
-        const std::uint32_t* b = after.pixels.data() + static_cast<std::ptrdiff_t>(row) * after.width;
-        if (std::memcmp(a, b, static_cast<std::size_t>(after.width) * sizeof *a) == 0) continue;
-        int first = 0;
-        while (a[first] == b[first]) ++first;
-        int last = after.width - 1;
-        while (a[last] == b[last]) --last;
-        left = std::min(left, first);
-        right = std::max(right, last);
-        top = std::min(top, row);
-        bottom = row;
-    }
-    if (right < 0) return false;
-    x = left;
-    y = top;
-    width = right - left + 1;
-    height = bottom - top + 1;
-    return true;
-}
 
 }  // namespace
 
@@ -112,31 +87,27 @@ bool GifSink::start(int width, int height) {
 // Frames between carry what changed from the previous picture; a colour
 // that quantising got wrong stays so until those pixels change again. The
 // last frame is made exact against what the GIF shows (exactOnly).
-bool GifSink::reducePending(bool exactOnly, Frame& frame) {
-    const Picture& before = exactOnly ? shown_ : previous_;
-    frame.x = frame.y = 0;
-    frame.width = pending_.width;
-    frame.height = pending_.height;
-    const bool first = before.pixels.empty();
-    if (!first && !changedRectangle(before, pending_, frame.x, frame.y, frame.width, frame.height))
-        frame.width = frame.height = 1;
+bool GifSink::reducePending(const Picture* before, const PictureRect& within, bool exactOnly) {
+    rect_ = before ? changedRect(*before, pending_, within) : wholeOf(pending_);
+    // A frame that changes nothing still carries its time: one clear pixel.
+    if (rect_.empty()) rect_ = PictureRect{0, 0, 1, 1};
     std::string error;
-    if (!colours_.reduce(pending_, first ? nullptr : &before, frame.x, frame.y, frame.width, frame.height, exactOnly,
-                         frame.region, error))
-        return fail(error);
+    if (!colours_.reduce(pending_, before, rect_, exactOnly, region_, error)) return fail(error);
     return true;
 }
 
 bool GifSink::writePending(long delay) {
-    Frame frame;
-    if (!reducePending(false, frame) || !writeFrame(frame, delay)) return false;
-    std::swap(previous_.pixels, pending_.pixels);  // pending_ is refilled next
+    const bool first = previous_.pixels.empty();
+    if (!reducePending(first ? nullptr : &previous_, pendingChange_, false) || !writeFrame(delay)) return false;
+    // previous_ becomes pending_: they differ only where pending_ changed.
+    if (first) previous_.pixels = pending_.pixels;
+    else copyRect(pending_, previous_, pendingChange_);
     return true;
 }
 
-bool GifSink::writeFrame(const Frame& frame, long delay) {
-    IndexedRegion region = frame.region;  // giflib takes rows as writable
-    const int x = frame.x, y = frame.y, width = frame.width, height = frame.height;
+bool GifSink::writeFrame(long delay) {
+    IndexedRegion& region = region_;
+    const int x = rect_.x, y = rect_.y, width = rect_.width, height = rect_.height;
 
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
@@ -146,6 +117,12 @@ bool GifSink::writeFrame(const Frame& frame, long delay) {
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     ColourMap local(region.usesPreferred ? std::vector<std::uint32_t>() : region.colours);
+    // giflib forgets, without freeing, the colour map of the previous frame
+    // when a frame comes without one of its own.
+    if (!local.map && gif_->Image.ColorMap) {
+        GifFreeMapObject(gif_->Image.ColorMap);
+        gif_->Image.ColorMap = nullptr;
+    }
     if (EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_ERROR ||
         EGifPutImageDesc(gif_, x, y, width, height, false, local.map) == GIF_ERROR)
         return fail(GifErrorString(gif_->Error));
@@ -156,55 +133,72 @@ bool GifSink::writeFrame(const Frame& frame, long delay) {
     // What the GIF now shows, which quantising may have left off the picture.
     const std::vector<std::uint32_t>& palette = region.usesPreferred ? colours_.preferred() : region.colours;
     if (shown_.pixels.empty()) shown_.pixels.assign(pending_.pixels.size(), 0);
+    const std::uint8_t* index = region.indices.data();
     for (int row = 0; row < height; ++row) {
-        for (int col = 0; col < width; ++col) {
-            const int index = region.indices[static_cast<std::size_t>(row * width + col)];
-            if (index == region.transparent) continue;
-            shown_.pixels[static_cast<std::size_t>(y + row) * static_cast<std::size_t>(shown_.width) +
-                            static_cast<std::size_t>(x + col)] = palette[static_cast<std::size_t>(index)];
+        std::uint32_t* into = shown_.pixels.data() + static_cast<std::ptrdiff_t>(y + row) * shown_.width + x;
+        for (int col = 0; col < width; ++col, ++index) {
+            if (*index != region.transparent) into[col] = palette[*index];
         }
     }
     return true;
 }
 
-bool GifSink::add(const Picture& frame, double seconds) {
+bool GifSink::takes(const Picture& frame) {
     if (!file_.stream()) return fail("not open");
     if (!gif_ && !start(frame.width, frame.height)) return false;
-    if (frame.width != shown_.width || frame.height != shown_.height) return fail("frames differ in size");
+    if (frame.width != shown_.width || frame.height != shown_.height ||
+        frame.pixels.size() != static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height))
+        return fail("frames differ in size");
+    return true;
+}
+
+bool GifSink::add(const Picture& frame, double seconds) {
+    if (!takes(frame)) return false;
+    return addChanged(frame, seconds, hasPending_ ? changedRect(pending_, frame) : wholeOf(frame));
+}
+
+bool GifSink::addChanged(const Picture& frame, double seconds, const PictureRect& changed) {
+    if (!takes(frame)) return false;
     const long start = hundredths(seconds);
-    if (hasPending_) {
-        if (frame.pixels == pending_.pixels) return true;
-        if (start - pendingStart_ < kShortestDelay) {
-            pending_.pixels = frame.pixels;  // too soon to be seen: the later picture wins
-            return true;
-        }
-        if (!writePending(start - pendingStart_)) return false;
+    if (!hasPending_) {
+        pending_ = frame;
+        pendingChange_ = wholeOf(frame);
+        pendingStart_ = start;
+        hasPending_ = true;
+        return true;
     }
-    pending_ = frame;
-    pendingStart_ = start;
-    hasPending_ = true;
+    if (changed.empty()) return true;  // the same picture, shown longer
+    if (start - pendingStart_ >= kShortestDelay) {
+        if (!writePending(start - pendingStart_)) return false;
+        pendingChange_ = PictureRect{};
+        pendingStart_ = start;
+    }
+    // Too soon to be seen, the pending picture takes the later one's changes.
+    copyRect(frame, pending_, changed);
+    pendingChange_ = unite(pendingChange_, changed);
     return true;
 }
 
 bool GifSink::finish(double seconds) {
     if (!hasPending_) return fail("no frame was taken");
     // The finished picture comes out exact: whatever quantising left off is
-    // sent again, up to 255 colours a frame, each frame as short as can be;
-    // a picture of thousands of colours keeps the rest approximate.
+    // sent again, up to 255 colours a frame (the most common first), each
+    // frame as short as can be; a picture of thousands of colours keeps the
+    // rest approximate.
     long remaining = std::max(kShortestDelay, hundredths(seconds) - pendingStart_);
-    Frame frame;
-    if (!reducePending(false, frame)) return false;
-    const bool approximate = !frame.region.complete || shown_.pixels != previous_.pixels;
+    const bool first = previous_.pixels.empty();
+    if (!reducePending(first ? nullptr : &previous_, pendingChange_, false)) return false;
+    const bool approximate = !region_.complete || shown_.pixels != previous_.pixels;
     if (approximate) {
-        if (!writeFrame(frame, kShortestDelay)) return false;
+        if (!writeFrame(kShortestDelay)) return false;
         previous_.pixels = pending_.pixels;
-        if (!reducePending(true, frame)) return false;
-        for (int extra = 1; !frame.region.complete && extra < kMostCorrections; ++extra) {
-            if (!writeFrame(frame, kShortestDelay) || !reducePending(true, frame)) return false;
+        if (!reducePending(&shown_, wholeOf(pending_), true)) return false;
+        for (int extra = 1; !region_.complete && extra < kMostCorrections; ++extra) {
+            if (!writeFrame(kShortestDelay) || !reducePending(&shown_, rect_, true)) return false;
         }
         remaining = std::max(kShortestDelay, remaining - kMostCorrections * kShortestDelay);
     }
-    if (!writeFrame(frame, remaining)) return false;
+    if (!writeFrame(remaining)) return false;
     hasPending_ = false;
     int error = 0;
     const int closed = EGifCloseFile(gif_, &error);
@@ -214,4 +208,3 @@ bool GifSink::finish(double seconds) {
 }
 
 }  // namespace tools
-

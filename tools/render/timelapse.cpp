@@ -7,6 +7,7 @@
 #include "drawing/reader.h"
 #include "platform/emu/desktop.h"
 #include "shell/player_window.h"
+#include "tools/common/picture_diff.h"
 #include "tools/common/picture_scale.h"
 #include "tools/render/show_clock.h"
 
@@ -178,17 +179,36 @@ private:
         else takeIfChanged();
     }
 
+    // A frame after a stroke: only the part that changed is compared again
+    // and handed on, so the sinks need not look at whole pictures.
     void takeIfChanged() {
         if (measuring_) return;
-        Picture picture = capture();
-        if (frames_ > 0 && picture.pixels == last_.pixels) return;
-        if (send(picture, outputSeconds(showClockMicroseconds()))) last_ = std::move(picture);
+        capture(scratch_);
+        const PictureRect changed = frames_ > 0 ? changedRect(last_, scratch_) : wholeOf(scratch_);
+        if (frames_ > 0 && changed.empty()) return;
+        if (send(scratch_, outputSeconds(showClockMicroseconds()), &changed)) std::swap(last_, scratch_);
     }
 
     Picture capture() const {
-        Picture picture = s_.includeSplash ? toPicture(emu::captureDesktop()) : windowPicture(s_.canvasOnly);
-        if (s_.width > 0) picture = scaleNearest(picture, s_.width, s_.height);
+        Picture picture;
+        capture(picture);
         return picture;
+    }
+
+    // Into `picture`, reusing its storage where the window is taken as it is.
+    void capture(Picture& picture) const {
+        HWND window = playerWindow();
+        if (!s_.includeSplash && !s_.canvasOnly && s_.width <= 0 && window) {
+            emu::Image image;
+            image.pixels.swap(picture.pixels);
+            emu::captureClient(window, image);
+            picture.width = image.width;
+            picture.height = image.height;
+            picture.pixels.swap(image.pixels);
+            return;
+        }
+        picture = s_.includeSplash ? toPicture(emu::captureDesktop()) : windowPicture(s_.canvasOnly);
+        if (s_.width > 0) picture = scaleNearest(picture, s_.width, s_.height);
     }
 
     // Sends a frame to every sink and keeps it as the latest picture.
@@ -196,10 +216,11 @@ private:
         if (send(picture, seconds) && &picture != &last_) last_ = picture;
     }
 
-    bool send(const Picture& picture, double seconds) {
+    // changed: where the picture differs from the one sent before, if known.
+    bool send(const Picture& picture, double seconds, const PictureRect* changed = nullptr) {
         if (failed_ || picture.pixels.empty()) return false;
         for (FrameSink* sink : sinks_) {
-            if (!sink->add(picture, seconds)) {
+            if (!(changed ? sink->addChanged(picture, seconds, *changed) : sink->add(picture, seconds))) {
                 fail(sink->error());
                 return false;
             }
@@ -239,7 +260,8 @@ private:
     long next_ = 0;  // the next frame at a fixed rate
     long frames_ = 0;
     double end_ = 0;
-    Picture last_;
+    Picture last_;     // the picture sent last
+    Picture scratch_;  // the next one, taken into last time's storage
     Picture finished_;
     Picture finishedFrame_;
     bool failed_ = false;
