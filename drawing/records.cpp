@@ -66,7 +66,9 @@ void playStroke(HWND window) {
     std::int32_t previousX = first[0];
     std::int32_t previousY = first[1];
 
-    for (std::int32_t i = 0; i < count - 1 && !stopFlag; ++i) {
+    // Formed in 64 bits: a count of INT32_MIN has no 32-bit predecessor.
+    const std::int64_t segments = std::int64_t{count} - 1;
+    for (std::int64_t i = 0; i < segments && !stopFlag; ++i) {
         std::uint16_t point[2] = {0, 0};
         if (!readDrawing(point, 2, 2)) return;
         std::int32_t x = static_cast<std::int16_t>(point[0]);

@@ -25,6 +25,7 @@ void resetDesktop(int screenWidth, int screenHeight) {
     d.messageBoxCaption.clear();
     d.messageBoxText.clear();
     d.messageBoxOwner = nullptr;
+    setShowLimits(0, 0);
     setScreenSize(screenWidth, screenHeight);
 }
 

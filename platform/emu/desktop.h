@@ -44,6 +44,23 @@ struct BlockedForever : std::runtime_error {
 };
 void setIdleHandler(std::function<bool()> handler);
 
+// Bounds for a run on hostile input. The clock passing untilMs, or the work
+// done exceeding workUnits (one unit per LineDDA point; a fill or copy costs
+// one per kPixelsPerWorkUnit pixels it draws, plus one), throws LimitReached
+// out of the call that did it, once. Zero means no bound; resetDesktop lifts
+// both.
+enum class Limit { Time, Work };
+struct LimitReached : std::runtime_error {
+    LimitReached(Limit which, const std::string& what) : std::runtime_error(what), limit(which) {}
+    Limit limit;
+};
+constexpr std::uint64_t kPixelsPerWorkUnit = 1024;
+void setShowLimits(std::uint64_t untilMs, std::uint64_t workUnits);
+
+// Whether a window client area or bitmap of this size gets pixels; larger
+// ones are refused, as no real system would allocate them.
+bool isSurfaceBacked(int width, int height);
+
 // Called each time DispatchMessageA has handed a message to its window (or
 // timer procedure), for tools that follow the show: a frame after each tick.
 void setDispatchObserver(std::function<void(const MSG&)> observer);

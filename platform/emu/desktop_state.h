@@ -147,6 +147,11 @@ GdiObject* newBitmap(int width, int height);  // zero-filled; null when too larg
 bool decodeDib(const std::uint8_t* data, std::size_t size, GdiObject& bitmap);
 void resetGdi();
 
+// Limits (desktop.h): spend work units, and stop when the clock passed the deadline.
+void chargeWork(std::uint64_t units);
+void chargeArea(long long width, long long height);
+void checkDeadline();
+
 // Modules.
 Module* findModule(HINSTANCE instance);
 

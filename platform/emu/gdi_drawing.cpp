@@ -19,6 +19,7 @@ int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH handle) {
     const long top = std::max<long>(rect->top, 0);
     const long right = std::min<long>(rect->right, s.width);
     const long bottom = std::min<long>(rect->bottom, s.height);
+    chargeArea(right - left, bottom - top);
     for (long y = top; y < bottom; ++y) {
         std::uint32_t* row = s.pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(s.width);
         std::fill(row + left, row + std::max(left, right), colour);
@@ -39,6 +40,7 @@ BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC source, in
     const i64 right = std::min<i64>({width, i64{to.width} - x, i64{from.width} - sourceX});
     const i64 bottom = std::min<i64>({height, i64{to.height} - y, i64{from.height} - sourceY});
     if (left >= right || top >= bottom) return TRUE;
+    chargeArea(right - left, bottom - top);
 
     const auto count = static_cast<std::size_t>(right - left);
     auto rowAt = [](const Surface& s, i64 px, i64 py) {
@@ -79,6 +81,7 @@ BOOL WINAPI LineDDA(int xStart, int yStart, int xEnd, int yEnd, LINEDDAPROC proc
     if (dx > dy) {
         long long err = 2 * dy - dx;
         for (long long i = 0; i < dx; ++i) {
+            chargeWork(1);
             proc(x, y, data);
             if (err > 0) {
                 y += yAdd;
@@ -91,6 +94,7 @@ BOOL WINAPI LineDDA(int xStart, int yStart, int xEnd, int yEnd, LINEDDAPROC proc
     } else {
         long long err = 2 * dx - dy;
         for (long long i = 0; i < dy; ++i) {
+            chargeWork(1);
             proc(x, y, data);
             if (err > 0) {
                 x += xAdd;

@@ -217,6 +217,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
         std::uint64_t at = 0;
         if (nextDueTime(f, at)) {
             d.clock = std::max(d.clock + (at <= d.clock ? 1 : 0), at);
+            checkDeadline();
             continue;
         }
         if (d.idleHandler && d.idleHandler()) continue;
@@ -233,6 +234,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax,
         return TRUE;
     }
     desktop().clock += busyWaitStep;
+    checkDeadline();
     return FALSE;
 }
 

@@ -18,10 +18,22 @@ bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
     bytes.clear();
     std::uint8_t chunk[1 << 16];
     std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    bool tooLarge = false;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (bytes.size() + n > kMaxInputBytes) {
+            tooLarge = true;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
     const bool failed = std::ferror(file) != 0;
     const int savedErrno = errno;
     std::fclose(file);
+    if (tooLarge) {
+        bytes.clear();
+        error = "cannot read " + path + ": larger than 256 MiB, which no drawing, script or player is";
+        return false;
+    }
     if (failed) {
         error = "cannot read " + path + ": " + std::strerror(savedErrno);
         return false;

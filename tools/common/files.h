@@ -3,6 +3,7 @@
 // over it once complete).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,7 +11,13 @@
 
 namespace tools {
 
-// Reads a whole file. On failure, error says why (with the path).
+// No input of the tools comes near this: a player is about half a megabyte,
+// the script of a full block a few. Larger files, or endless ones such as
+// /dev/zero, are refused instead of filling memory.
+constexpr std::size_t kMaxInputBytes = std::size_t{256} << 20;
+
+// Reads a whole file of at most kMaxInputBytes. On failure, error says why
+// (with the path).
 bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
 
 // Calls write with a stream open on a temporary file beside path; renames it

@@ -17,6 +17,8 @@ namespace tools {
 namespace {
 
 constexpr std::uint64_t kProgressEveryMs = 2000;
+constexpr int kPlaceholderCanvas = 200;  // the player's canvas for a block without a drawing
+constexpr int kFrameBorder = 7;          // the frame around the canvas, each side
 
 Picture toPicture(const emu::Image& image) {
     Picture picture;
@@ -49,7 +51,55 @@ void scheduleProgress(const ShowSetup& setup) {
     emu::scheduleCall(emu::now() + kProgressEveryMs, [&setup] { scheduleProgress(setup); });
 }
 
+// After a show was cut short: the picture as it stands (when asked), then
+// the player window goes the way it would on WM_CLOSE, so that its
+// WM_DESTROY frees the Canvas, the palettes and the buffers. The quit message it posts is never
+// read: the next show starts from a fresh desktop.
+void endCutShow(const ShowSetup& setup, ShowOutcome& outcome, bool takePicture) {
+    if (takePicture && !outcome.captured) {
+        outcome.captured = true;
+        outcome.endMs = emu::now();
+        HWND window = playerWindow();
+        if (setup.captureScreen) {
+            outcome.picture = toPicture(emu::captureDesktop());
+        } else if (window) {
+            outcome.picture = toPicture(emu::captureClient(window));
+        }
+    }
+    emu::setShowLimits(0, 0);
+    if (HWND window = playerWindow()) DestroyWindow(window);
+}
+
 }  // namespace
+
+const char* describeStop(ShowStop stop) {
+    switch (stop) {
+        case ShowStop::TimeLimit:
+            return "--max-seconds";
+        case ShowStop::WorkLimit:
+            return "the work limit";
+        case ShowStop::None:
+            break;
+    }
+    return "its end";
+}
+
+void drawingCanvasSize(const std::vector<std::uint8_t>& block, int& width, int& height) {
+    width = kPlaceholderCanvas;
+    height = kPlaceholderCanvas;
+    if (block.size() != kDrawingBlockSize || block[0] == kPlaceholderByte) return;
+    resetPlayerState();
+    loadDrawingBlock(block.data());
+    rewindDrawing();
+    readFormatMarker();
+    DrawingHeader header{};
+    readDrawing(&header, sizeof header, 1);
+    resetPlayerState();
+    width = header.width;
+    height = header.height;
+}
+
+bool isCanvasHeld(int width, int height) { return emu::isSurfaceBacked(width + 2 * kFrameBorder, height + 2 * kFrameBorder); }
 
 void resetPlayerState() {
     resetShellState();
@@ -91,12 +141,18 @@ ShowOutcome runShow(const ShowSetup& setup) {
     }
     emu::scheduleCall(0, [&setup] { scheduleProgress(setup); });
     if (setup.onStart) setup.onStart();
+    emu::setShowLimits(setup.maxShowMs, setup.workLimit);
 
     try {
         outcome.exitCode = WinMain(module, nullptr, nullptr, SW_SHOWNORMAL);
     } catch (const emu::BlockedForever& e) {
         outcome.message = std::string("the show stopped: ") + e.what();
+        endCutShow(setup, outcome, false);
+    } catch (const emu::LimitReached& e) {
+        outcome.stop = e.limit == emu::Limit::Time ? ShowStop::TimeLimit : ShowStop::WorkLimit;
+        endCutShow(setup, outcome, true);
     }
+    emu::setShowLimits(0, 0);
     emu::setIdleHandler(nullptr);
     emu::setDispatchObserver(nullptr);
 

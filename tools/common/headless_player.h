@@ -12,6 +12,14 @@
 
 namespace tools {
 
+// Work units (emu/desktop.h: a line point, or 1024 pixels filled or copied)
+// a show may spend by default: far more than any sample needs, yet a hostile
+// drawing stops within about fifteen seconds instead of hours.
+constexpr std::uint64_t kDefaultWorkLimit = 200'000'000;
+
+// Where a show stopped short of its own end.
+enum class ShowStop { None, TimeLimit, WorkLimit };
+
 struct ShowSetup {
     std::vector<std::uint8_t> block;  // the DrawingBlock, exactly 451000 bytes
     std::string programPath;          // the player file the check reads; empty for a bare drawing
@@ -34,6 +42,12 @@ struct ShowSetup {
     // to see the closing splash) and the show goes on to its own end; false:
     // the picture is taken and the show closed as usual.
     std::function<bool()> onFinished;
+
+    // Bounds: the show stops once its clock passes maxShowMs (0: never) or
+    // once workLimit units are spent (0: no bound). The picture is then the
+    // window as it stands.
+    std::uint64_t maxShowMs = 0;
+    std::uint64_t workLimit = kDefaultWorkLimit;
 };
 
 struct ShowOutcome {
@@ -46,7 +60,19 @@ struct ShowOutcome {
     std::uint64_t decisions = 0; // pixel decisions the brush engine made
     bool corrupted = false;      // the integrity check failed
     std::string message;         // its message, or why the show could not run
+    ShowStop stop = ShowStop::None;  // a bound ended the show
 };
+
+// "--max-seconds" or "the work limit": what a stop is reported as.
+const char* describeStop(ShowStop stop);
+
+// The canvas size the player will take from the block's header (200 x 200
+// for a block without a drawing), read by the player's own prologue code.
+void drawingCanvasSize(const std::vector<std::uint8_t>& block, int& width, int& height);
+
+// Whether the emulated desktop can hold the framed window of such a canvas;
+// a larger one shows nothing and no picture can be taken of it.
+bool isCanvasHeld(int width, int height);
 
 // Puts every piece of process-wide player state back to its start value.
 void resetPlayerState();

@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kExitCorrupted = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitStopped = 3;
 constexpr int kCanvasOffset = 7;
 constexpr double kVideoFps = 30;
 
@@ -36,6 +37,14 @@ void printStats(const tools::ShowOutcome& outcome) {
     std::fprintf(stderr, "canvas %dx%d, show %.3f s of virtual time, %llu pixel decisions\n", outcome.canvasWidth,
                  outcome.canvasHeight, static_cast<double>(outcome.endMs) / 1000.0,
                  static_cast<unsigned long long>(outcome.decisions));
+}
+
+// A show cut short by a bound is still written; this says where it stopped.
+int reportStop(const tools::ShowOutcome& outcome) {
+    if (outcome.stop == tools::ShowStop::None) return 0;
+    std::fprintf(stderr, "quillcast-render: stopped after %.3f s of the show: %s\n",
+                 static_cast<double>(outcome.endMs) / 1000.0, tools::describeStop(outcome.stop));
+    return kExitStopped;
 }
 
 bool writePicture(const std::string& path, const tools::Picture& picture, std::string& error) {
@@ -64,7 +73,7 @@ int renderStill(const tools::RenderOptions& options, tools::ShowSetup setup, boo
     }
     std::string error;
     if (!writePicture(options.output, picture, error)) return fail(error);
-    return 0;
+    return reportStop(outcome);
 }
 
 int recordShow(const tools::RenderOptions& options, const tools::ShowSetup& setup, bool showProgress) {
@@ -96,7 +105,7 @@ int recordShow(const tools::RenderOptions& options, const tools::ShowSetup& setu
         if (result.speed != 1.0) std::fprintf(stderr, " at %.3gx speed", result.speed);
         std::fputs("\n", stderr);
     }
-    return 0;
+    return reportStop(result.outcome);
 }
 
 }  // namespace
@@ -121,6 +130,17 @@ int main(int argc, char** argv) {
     if (input.isPlayer) setup.programPath = options.input;
     setup.screenWidth = options.screenWidth;
     setup.screenHeight = options.screenHeight;
+    setup.maxShowMs = static_cast<std::uint64_t>(options.maxSeconds * 1000.0 + 0.5);
+    setup.workLimit = options.workLimit;
+
+    // Said before anything runs: such a window would show nothing.
+    int width = 0;
+    int height = 0;
+    tools::drawingCanvasSize(setup.block, width, height);
+    if (!tools::isCanvasHeld(width, height)) {
+        return fail(options.input + ": the canvas is " + std::to_string(width) + "x" + std::to_string(height) +
+                    ", too large to render (its framed window would exceed 256 MiB of pixels)");
+    }
     const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
     return options.recordsShow() ? recordShow(options, setup, showProgress) : renderStill(options, setup, showProgress);
 }

@@ -21,6 +21,9 @@ const char kRenderUsage[] =
     "  -q, --quiet          no progress bar and no summary\n"
     "  --stats              print the canvas size, the show's length and the\n"
     "                       pixel decisions made, on standard error\n"
+    "  --max-seconds S      stop the show after S seconds of its clock\n"
+    "  --max-work N         stop after N million units of work (a line point,\n"
+    "                       or 1024 pixels filled; default 200)\n"
     "  -h, --help           this text\n"
     "\n"
     "Recording the show (one frame after each stroke, unless --fps):\n"
@@ -39,8 +42,12 @@ const char kRenderUsage[] =
     "The show's clock: 10 ms between strokes, 1 ms per stroke segment and\n"
     "5 us per pixel the brush decides, after about 6 s of opening splash.\n"
     "\n"
+    "A show stopped by --max-seconds or --max-work is written as it stood,\n"
+    "and a line on standard error says where it stopped.\n"
+    "\n"
     "Exit status: 0 done, 1 the player failed its integrity check,\n"
-    "2 bad arguments, input or output.\n";
+    "2 bad arguments, input or output (a canvas too large to hold among\n"
+    "them), 3 the show was stopped by a limit.\n";
 
 namespace {
 
@@ -100,6 +107,14 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
             options.quiet = true;
         } else if (arg == "--at") {
             if (!parseNumber(value(), 0, 1e7, options.atSeconds)) return fail(error, "--at needs a number of seconds");
+        } else if (arg == "--max-seconds") {
+            if (!parseNumber(value(), 0.001, 1e7, options.maxSeconds))
+                return fail(error, "--max-seconds needs a number of seconds above 0");
+        } else if (arg == "--max-work") {
+            double millions = 0;
+            if (!parseNumber(value(), 1, 1e7, millions))
+                return fail(error, "--max-work needs a number of million work units, 1 or more");
+            options.workLimit = static_cast<std::uint64_t>(millions * 1e6);
         } else if (arg == "--screen-size") {
             const char* v = value();
             if (!v || !parseSize(v, options.screenWidth, options.screenHeight))

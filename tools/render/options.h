@@ -1,8 +1,10 @@
 // quillcast-render's command line: what it asks for, and its usage text.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "tools/common/headless_player.h"
 #include "tools/render/timelapse.h"
 
 namespace tools {
@@ -20,6 +22,10 @@ struct RenderOptions {
     bool quiet = false;
     bool stats = false;
     bool help = false;
+    // Bounds for hostile drawings: seconds of the show's virtual clock
+    // (0: none), and work units (headless_player.h).
+    double maxSeconds = 0;
+    std::uint64_t workLimit = kDefaultWorkLimit;
 
     // The recorded show.
     std::string framesDir;
