@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include "tools/common/atomic_output.h"
 
 namespace tools {
 
@@ -42,45 +41,13 @@ bool readFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::st
 }
 
 bool writeFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& write, std::string& error) {
-    if (path == "-") {
-        if (!write(stdout) || std::fflush(stdout) != 0) {
-            error = "cannot write to standard output";
-            return false;
-        }
-        return true;
+    AtomicFile out;
+    if (!out.open(path, error)) return false;
+    if (!write(out.stream())) {
+        error = path == "-" ? "cannot write to standard output" : "cannot write " + path;
+        return false;  // the temporary file goes with `out`
     }
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; give it the mode a plain fopen would.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (!file) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        ::close(fd);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    bool ok = write(file);
-    ok = std::fflush(file) == 0 && ok;
-    ok = ::fsync(fd) == 0 && ok;
-    int savedErrno = errno;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-        savedErrno = errno;
-        ok = false;
-    }
-    if (!ok) {
-        std::remove(temporary.c_str());
-        error = "cannot write " + path + ": " + std::strerror(savedErrno ? savedErrno : EIO);
-        return false;
-    }
-    return true;
+    return out.commit(error);
 }
 
 }  // namespace tools
