@@ -6,12 +6,14 @@
 
 #include <sys/stat.h>
 
+#include "tools/common/cli.h"
 #include "tools/common/files.h"
 #include "tools/embed/embed.h"
 #include "tools/script/load_drawing.h"
 
 namespace {
 
+constexpr char kTool[] = "quillcast-embed";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -32,15 +34,9 @@ const char kUsage[] =
     "Exit status: 0 done (for --check: the player is intact), 1 refused,\n"
     "failed, or (for --check) not intact, 2 bad arguments.\n";
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "quillcast-embed: %s\n(try --help)\n", message.c_str());
-    return kExitUsage;
-}
+int usageError(const std::string& message) { return tools::reportUsageError(kTool, message, kExitUsage); }
 
-int failed(const std::string& message) {
-    std::fprintf(stderr, "quillcast-embed: %s\n", message.c_str());
-    return kExitFailed;
-}
+int failed(const std::string& message) { return tools::reportError(kTool, message, kExitFailed); }
 
 bool sameFile(const std::string& a, const std::string& b) {
     struct stat sa, sb;

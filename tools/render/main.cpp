@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "tools/common/cli.h"
 #include "tools/common/files.h"
 #include "tools/common/gif_writer.h"
 #include "tools/common/headless_player.h"
@@ -28,10 +29,7 @@ constexpr int kExitStopped = 3;
 constexpr int kCanvasOffset = 7;
 constexpr double kVideoFps = 30;
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "quillcast-render: %s\n", message.c_str());
-    return kExitUsage;
-}
+int fail(const std::string& message) { return tools::reportError("quillcast-render", message, kExitUsage); }
 
 void printStats(const tools::ShowOutcome& outcome) {
     std::fprintf(stderr, "canvas %dx%d, show %.3f s of virtual time, %llu pixel decisions\n", outcome.canvasWidth,
@@ -114,8 +112,7 @@ int main(int argc, char** argv) {
     tools::RenderOptions options;
     std::string error;
     if (!tools::parseRenderArguments(argc, argv, options, error)) {
-        std::fprintf(stderr, "quillcast-render: %s\n(try --help)\n", error.c_str());
-        return kExitUsage;
+        return tools::reportUsageError("quillcast-render", error, kExitUsage);
     }
     if (options.help) {
         std::fputs(tools::kRenderUsage, stdout);

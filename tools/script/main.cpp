@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/common/cli.h"
 #include "tools/common/files.h"
 #include "tools/script/block_codec.h"
 #include "tools/script/load_drawing.h"
@@ -12,6 +13,7 @@
 
 namespace {
 
+constexpr char kTool[] = "quillcast-script";
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -26,15 +28,9 @@ const char kUsage[] =
     "The format is described in docs/script-format.md.\n"
     "Exit status: 0 done, 1 bad input or output, 2 bad arguments.\n";
 
-int usageError(const std::string& message) {
-    std::fprintf(stderr, "quillcast-script: %s\n(try --help)\n", message.c_str());
-    return kExitUsage;
-}
+int usageError(const std::string& message) { return tools::reportUsageError(kTool, message, kExitUsage); }
 
-int failed(const std::string& message) {
-    std::fprintf(stderr, "quillcast-script: %s\n", message.c_str());
-    return kExitFailed;
-}
+int failed(const std::string& message) { return tools::reportError(kTool, message, kExitFailed); }
 
 bool writeBytes(const std::string& path, const void* data, std::size_t size, std::string& error) {
     return tools::writeFileAtomically(
