@@ -9,17 +9,10 @@ icon as quillcast.ico. Deterministic: a rerun writes the same bytes.
 import os
 import sys
 
-try:
-    import PIL  # noqa: F401
-except ImportError:
-    # Debian's python3-pil serves the system interpreter; another python3
-    # that comes first on the PATH may lack it.
-    if os.path.realpath(sys.executable) != os.path.realpath("/usr/bin/python3") and os.path.exists("/usr/bin/python3"):
-        os.execv("/usr/bin/python3", ["/usr/bin/python3"] + sys.argv)
-    raise
-
 sys.dont_write_bytecode = True  # leave no cache files in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import with_pil  # noqa: E402,F401  (first: it may start the script again)
 
 import dib  # noqa: E402
 import frame  # noqa: E402
