@@ -25,6 +25,20 @@ parchment_share() {
   echo $((hits * 100 / total))
 }
 
+# Screenshots every quarter second, up to TRIES times, until the centre
+# region W x H at X,Y is mostly parchment: a splash picture is showing.
+#   wait_for_splash NAME TRIES W H X Y   (leaves NAME.png in RUN_DIR)
+wait_for_splash() {
+  local name=$1 tries=$2
+  for _ in $(seq 1 "$tries"); do
+    sleep 0.25
+    "$desktop" screenshot "$run/$name.png"
+    crop "$run/$name.png" "$run/$name-centre.png" "$3" "$4" "$5" "$6"
+    [ "$(parchment_share "$run/$name-centre.png")" -ge 10 ] && return 0
+  done
+  return 1
+}
+
 size=$(size_of "$run/expected-window.png")
 window_w=${size% *}
 window_h=${size#* }
@@ -37,14 +51,7 @@ y=$(((768 - window_h) / 2))
 "$desktop" wait-window Quillcast 30
 
 # The opening splash, centred, about 1 s after the window appeared.
-found=
-for _ in $(seq 1 40); do
-  sleep 0.25
-  "$desktop" screenshot "$run/opening.png"
-  crop "$run/opening.png" "$run/opening-centre.png" 160 40 432 364
-  if [ "$(parchment_share "$run/opening-centre.png")" -ge 10 ]; then found=1; break; fi
-done
-[ -n "$found" ] || fail "no opening splash at the screen's centre (see opening.png)"
+wait_for_splash opening 40 160 40 432 364 || fail "no opening splash at the screen's centre (see opening.png)"
 touch "$run/splash-seen"
 
 # The window, centred and framed, then the finished drawing.
@@ -69,12 +76,5 @@ window_diff=$(differing_pixels "$run/window.png" "$run/expected-window.png")
 
 # A click ends the show: the window hides and the closing splash shows.
 "$desktop" click $((x + window_w / 2)) $((y + window_h / 2))
-found=
-for _ in $(seq 1 20); do
-  sleep 0.25
-  "$desktop" screenshot "$run/closing.png"
-  crop "$run/closing.png" "$run/closing-centre.png" 160 30 432 369
-  if [ "$(parchment_share "$run/closing-centre.png")" -ge 10 ]; then found=1; break; fi
-done
-[ -n "$found" ] || fail "no closing splash after the click (see closing.png)"
+wait_for_splash closing 20 160 30 432 369 || fail "no closing splash after the click (see closing.png)"
 touch "$run/closing-splash-seen"
