@@ -27,6 +27,7 @@ let playing = false;
 let speed = 1;
 let toEnd = false;
 let lastNow = null;
+let workMillions = 0;   // the work bound of the deep link; 0: the renderer's
 
 function say(text, isError = false) {
   ui.message.textContent = text;
@@ -50,7 +51,7 @@ async function openInput(input) {
   };
   if (!current) document.documentElement.dataset.show = 'opening';
   try {
-    show.opened = await engine.open(input.name, input.blob);
+    show.opened = await engine.open(input.name, input.blob, workMillions);
   } catch (error) {
     engine.terminate();
     if (count === openCount) refuse(error.message);
@@ -92,7 +93,10 @@ function settle(show, result) {
     }
     return false;
   }
-  if (result.status === ShowStatus.Stopped) say(`${show.name}: ${result.message}`, true);
+  if (result.status === ShowStatus.Stopped) {
+    adopt(show);
+    say(`${show.name}: ${result.message}`, true);
+  }
   return true;
 }
 
@@ -277,6 +281,7 @@ function followDeepLink() {
   const link = readDeepLink();
   if (link.speed) setSpeed(link.speed === 'end' || kSpeeds.includes(Number(link.speed)) ? link.speed : '1');
   ui.splash.checked = link.splash;
+  workMillions = link.work;
   if (link.drawing) {
     playing = true;
     openUrl(link.drawing);
