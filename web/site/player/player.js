@@ -28,6 +28,7 @@ let speed = 1;
 let toEnd = false;
 let lastNow = null;
 let workMillions = 0;   // the work bound of the deep link; 0: the renderer's
+let spare = new Engine(); // started ahead, so that its module loads while a drawing is fetched
 
 function say(text, isError = false) {
   ui.message.textContent = text;
@@ -44,7 +45,8 @@ function oneLine(text) {
 // until then, and if it is refused, the current one plays on.
 async function openInput(input) {
   const count = ++openCount;
-  const engine = new Engine();
+  const engine = spare;
+  spare = new Engine();
   const show = {
     name: input.name, input, engine, timeline: new ShowTimeline(), final: null, finalSeconds: 0,
     splashes: ui.splash.checked, recording: null, adopted: false, finishedPicture: false,
