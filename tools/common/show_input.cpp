@@ -1,6 +1,6 @@
 #include "tools/common/show_input.h"
 
-#include "drawing/block.h"
+#include "drawing/format.h"
 #include "shell/seal.h"
 #include "tools/common/files.h"
 
@@ -9,14 +9,14 @@ namespace tools {
 bool loadShowInput(const std::string& path, ShowInput& input, std::string& error) {
     if (!readFile(path, input.file, error)) return false;
     std::size_t blockAt = 0;
-    if (input.file.size() == kDrawingBlockSize) {
+    if (input.file.size() == format::kDrawingBlockSize) {
         input.block = input.file;
         input.isPlayer = false;
         return true;
     }
     if (findDrawingBlockInFile(input.file.data(), input.file.size(), blockAt)) {
         input.block.assign(input.file.begin() + static_cast<std::ptrdiff_t>(blockAt),
-                           input.file.begin() + static_cast<std::ptrdiff_t>(blockAt + kDrawingBlockSize));
+                           input.file.begin() + static_cast<std::ptrdiff_t>(blockAt + format::kDrawingBlockSize));
         input.isPlayer = true;
         return true;
     }

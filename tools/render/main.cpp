@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "canvas/canvas.h"
 #include "tools/common/cli.h"
 #include "tools/common/files.h"
 #include "tools/common/gif_writer.h"
@@ -26,7 +27,6 @@ namespace {
 constexpr int kExitCorrupted = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 3;
-constexpr int kCanvasOffset = 7;
 constexpr double kVideoFps = 30;
 
 int fail(const std::string& message) { return tools::reportError("quillcast-render", message, kExitUsage); }
@@ -67,7 +67,7 @@ int renderStill(const tools::RenderOptions& options, tools::ShowSetup setup, boo
     if (options.stats) printStats(outcome);
     tools::Picture picture = outcome.picture;
     if (options.canvasOnly) {
-        picture = tools::crop(picture, kCanvasOffset, kCanvasOffset, outcome.canvasWidth, outcome.canvasHeight);
+        picture = tools::crop(picture, kFrameBorder, kFrameBorder, outcome.canvasWidth, outcome.canvasHeight);
     }
     std::string error;
     if (!writePicture(options.output, picture, error)) return fail(error);

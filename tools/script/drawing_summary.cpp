@@ -1,8 +1,5 @@
 #include "tools/script/drawing_summary.h"
 
-#include "drawing/block.h"
-#include "tools/script/block_codec.h"
-
 namespace script {
 
 namespace {
@@ -13,18 +10,18 @@ constexpr double kPerStrokeSeconds = 0.010;
 constexpr double kPerSegmentSeconds = 0.001;
 }  // namespace
 
-DrawingSummary summarize(const Drawing& drawing) {
+DrawingSummary summarize(const format::Drawing& drawing) {
     DrawingSummary s;
-    s.present = drawing.head[0] != kPlaceholderByte;
-    s.pressure = carriesPressure(drawing);
-    s.width = headerWidth(drawing);
-    s.height = headerHeight(drawing);
-    s.usedBytes = firstRecordOffset(drawing);
-    for (const Record& r : drawing.records) {
+    s.present = !format::isPlaceholder(drawing);
+    s.pressure = format::carriesPressure(drawing);
+    s.width = format::headerWidth(drawing);
+    s.height = format::headerHeight(drawing);
+    s.usedBytes = format::firstRecordOffset(drawing);
+    for (const format::Record& r : drawing.records) {
         ++s.records;
-        s.usedBytes += recordSize(r);
-        if (r.kind == RecordKind::Unknown) ++s.unknownRecords;
-        if (r.kind != RecordKind::Stroke) continue;
+        s.usedBytes += format::recordSize(r);
+        if (r.kind == format::RecordKind::Unknown) ++s.unknownRecords;
+        if (r.kind != format::RecordKind::Stroke) continue;
         ++s.strokes;
         if (r.count >= 2) s.segments += static_cast<std::uint64_t>(r.count) - 1;
     }

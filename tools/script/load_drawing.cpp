@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "drawing/block.h"
+#include "drawing/format.h"
 #include "shell/seal.h"
 #include "tools/common/files.h"
 #include "tools/script/script_reader.h"
@@ -22,7 +22,7 @@ bool looksLikeText(const std::vector<std::uint8_t>& bytes) {
 bool loadDrawing(const std::string& path, std::vector<std::uint8_t>& block, DrawingSource& source, std::string& error) {
     std::vector<std::uint8_t> file;
     if (!tools::readFile(path, file, error)) return false;
-    if (file.size() == kDrawingBlockSize) {
+    if (file.size() == format::kDrawingBlockSize) {
         block = std::move(file);
         source = DrawingSource::DrawingFile;
         return true;
@@ -30,7 +30,7 @@ bool loadDrawing(const std::string& path, std::vector<std::uint8_t>& block, Draw
     std::size_t at = 0;
     if (findDrawingBlockInFile(file.data(), file.size(), at)) {
         block.assign(file.begin() + static_cast<std::ptrdiff_t>(at),
-                     file.begin() + static_cast<std::ptrdiff_t>(at + kDrawingBlockSize));
+                     file.begin() + static_cast<std::ptrdiff_t>(at + format::kDrawingBlockSize));
         source = DrawingSource::Player;
         return true;
     }
