@@ -11,11 +11,10 @@
 #include "shell/player_window.h"
 #include "shell/splash.h"
 #include "shell/state.h"
+#include "shell/timing.h"
 
 namespace {
 
-constexpr UINT kStartUpInterval = 50;
-constexpr int kOpeningSeconds = 5;
 constexpr int kPlaceholderSize = 200;
 constexpr int kCorner = 10;
 constexpr COLORREF kStartPenColour = 0xBFBFBF;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "canvas/canvas.h"
 #include "drawing/format.h"
 #include "shell/seal.h"
 
@@ -82,8 +83,8 @@ std::string describeCheck(const PlayerCheck& check) {
                                    : "integrity: BROKEN (the player would say it has been corrupted)\n";
     if (!s.present) return out + "drawing: none (a placeholder; the player shows an empty 200 x 200 canvas)\n";
     char line[200];
-    std::snprintf(line, sizeof line, "canvas: %d x %d (window %d x %d)\n", s.width, s.height, s.width + 14,
-                  s.height + 14);
+    std::snprintf(line, sizeof line, "canvas: %d x %d (window %d x %d)\n", s.width, s.height,
+                  s.width + 2 * kFrameBorder, s.height + 2 * kFrameBorder);
     out += line;
     std::snprintf(line, sizeof line, "records: %llu (strokes %llu, segments %llu%s)\n",
                   static_cast<unsigned long long>(s.records), static_cast<unsigned long long>(s.strokes),

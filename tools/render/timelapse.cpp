@@ -4,8 +4,8 @@
 
 #include "canvas/canvas.h"
 #include "platform/emu/desktop.h"
-#include "tools/common/picture_diff.h"
-#include "tools/common/picture_scale.h"
+#include "tools/render/picture_diff.h"
+#include "tools/render/picture_scale.h"
 #include "tools/render/show_clock.h"
 
 namespace tools {

@@ -1,12 +1,16 @@
 #include "tools/script/drawing_summary.h"
 
+#include "shell/timing.h"
+
 namespace script {
 
 namespace {
-constexpr double kFirstTickSeconds = 1.0;
-constexpr double kSplashFromSeconds = 4.0;
-constexpr double kSplashToSeconds = 5.0;
-constexpr double kPerStrokeSeconds = 0.010;
+constexpr double kFirstTickSeconds = kFirstTickDelay / 1000.0;
+// The splash waits for the whole-second clock to move on that many times.
+constexpr double kSplashFromSeconds = kOpeningSeconds - 1;
+constexpr double kSplashToSeconds = kOpeningSeconds;
+constexpr double kPerStrokeSeconds = kTickInterval / 1000.0;
+// What the native emulation charges for the stroke loop's look at the queue.
 constexpr double kPerSegmentSeconds = 0.001;
 }  // namespace
 
