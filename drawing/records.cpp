@@ -62,34 +62,40 @@ void playStroke(HWND window) {
     std::int32_t count = 0;
     std::int16_t first[2] = {0, 0};
     if (!readDrawing(&count, 4, 1) || !readDrawing(first, 2, 2)) return;
-    if (canvas) canvas->beginStroke();
-    std::int32_t previousX = first[0];
-    std::int32_t previousY = first[1];
+    StrokePosition previous = startStroke(first[0], first[1]);
 
     // Formed in 64 bits: a count of INT32_MIN has no 32-bit predecessor.
     const std::int64_t segments = std::int64_t{count} - 1;
     for (std::int64_t i = 0; i < segments && !stopFlag; ++i) {
         std::uint16_t point[2] = {0, 0};
         if (!readDrawing(point, 2, 2)) return;
-        std::int32_t x = static_cast<std::int16_t>(point[0]);
-        const std::int32_t y = static_cast<std::int16_t>(point[1]);
-        if (pressureEncoding) {
-            if (canvas) canvas->setPressure(static_cast<std::int16_t>(point[0] >> 12));
-            x = point[0] & 0x0FFF;
-            if (x > 1024) x = 0;
-        }
-        if (canvas) {
-            PlaybackDc dc(window);
-            canvas->drawSegment(dc.get(), previousX + kCanvasOffset, previousY + kCanvasOffset, x + kCanvasOffset,
-                                y + kCanvasOffset);
-        }
-        previousX = x;
-        previousY = y;
-        pumpOneMessage();
+        playStrokePoint(window, point[0], point[1], previous);
     }
 }
 
 }  // namespace
+
+StrokePosition startStroke(std::int16_t x, std::int16_t y) {
+    if (canvas) canvas->beginStroke();
+    return StrokePosition{x, y};
+}
+
+void playStrokePoint(HWND window, std::uint16_t xWord, std::uint16_t yWord, StrokePosition& previous) {
+    std::int32_t x = static_cast<std::int16_t>(xWord);
+    const std::int32_t y = static_cast<std::int16_t>(yWord);
+    if (pressureEncoding) {
+        if (canvas) canvas->setPressure(static_cast<std::int16_t>(xWord >> 12));
+        x = xWord & 0x0FFF;
+        if (x > 1024) x = 0;
+    }
+    if (canvas) {
+        PlaybackDc dc(window);
+        canvas->drawSegment(dc.get(), previous.x + kCanvasOffset, previous.y + kCanvasOffset, x + kCanvasOffset,
+                            y + kCanvasOffset);
+    }
+    previous = StrokePosition{x, y};
+    pumpOneMessage();
+}
 
 void playRecord(HWND window, std::int16_t opcode) {
     if (stopFlag) return;

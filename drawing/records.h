@@ -23,3 +23,19 @@ constexpr int kCanvasOffset = 7;  // the canvas lies at (7, 7) in the window
 // through the Canvas. Between two segments of a stroke it lets one pending
 // window message run. Nothing happens once stopFlag is set.
 void playRecord(HWND window, std::int16_t opcode);
+
+// A StrokeRecord's work, point by point, for playRecord and for hosts that
+// feed a stroke as it is being made (session/). The previous point is where
+// the next segment starts, in canvas coordinates.
+struct StrokePosition {
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// Starts a stroke at its first point (never split into pressure and x).
+StrokePosition startStroke(std::int16_t x, std::int16_t y);
+
+// One further point, its two words as they lie in the block: decodes the
+// pressure when the drawing carries it, draws the segment from previous,
+// lets one pending message run, and moves previous on.
+void playStrokePoint(HWND window, std::uint16_t xWord, std::uint16_t yWord, StrokePosition& previous);

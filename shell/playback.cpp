@@ -33,12 +33,12 @@ void runStartUp(HWND window) {
         reportCorruption(window);
         return;
     }
-
-    RECT desktop;
-    GetClientRect(GetDesktopWindow(), &desktop);
     showSplash(window, kDialogOpeningSplash, kOpeningSeconds);
     if (stopFlag) return;
+    setUpDrawing(window);
+}
 
+void setUpDrawing(HWND window) {
     if (isDrawingPresent()) {
         readDrawingPrologue();
     } else {
@@ -48,6 +48,8 @@ void runStartUp(HWND window) {
     const int width = drawingHeader.width;
     const int height = drawingHeader.height;
 
+    RECT desktop;
+    GetClientRect(GetDesktopWindow(), &desktop);
     const int windowWidth = width + 2 * kBorder;
     const int windowHeight = height + 2 * kBorder;
     const int x = (static_cast<int>(desktop.right) - windowWidth) / 2;
