@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     tools::ProgressBar bar(kTool, !line.quiet && ::isatty(STDERR_FILENO));
     std::vector<std::uint8_t> block;
     paint::PaintStats stats;
-    const bool painted = paint::paintPicture(scaled, line.paint, [&bar](double share) { bar.update(share, 0); }, block,
+    const bool painted = paint::paintPicture(scaled, line.paint, [&bar](double share) { bar.update(share, -1); }, block,
                                              stats, error);
     bar.done();
     if (!painted) return failed(error);

@@ -45,10 +45,9 @@ struct Spending {
 
 class Search {
 public:
-    Search(EngineCanvas& engine, const Plane& picture, const PaintOptions& options,
+    Search(EngineCanvas& engine, const Plane& picture, std::uint64_t seed,
            const std::function<void(double)>& progress, PaintStats& stats)
-        : engine_(engine), picture_(picture), options_(options), progress_(progress), stats_(stats),
-          random_(options.seed) {}
+        : engine_(engine), picture_(picture), progress_(progress), stats_(stats), random_(seed) {}
 
     void ground(Rgb colour, Spending& spending) {
         std::vector<std::uint8_t> records;
@@ -61,7 +60,9 @@ public:
         copyCanvas(0, 0, picture_.width, picture_.height, true);
     }
 
-    void runPhase(const Phase& phase, const Plane& target, Spending& spending, const Spending& limits) {
+    // Phase `index` of `count`: the progress shown moves through its part.
+    void runPhase(const Phase& phase, const Plane& target, Spending& spending, const Spending& limits, int index,
+                  int count) {
         if (phase.penMode != penMode_) {
             std::vector<std::uint8_t> records;
             appendPenMode(records, phase.penMode);
@@ -91,7 +92,7 @@ public:
             for (std::size_t i = 0; i < guides.size(); ++i) {
                 if (!paintLayer(i, guides[i], target, price, spending, limits)) return;
             }
-            passShare_ = std::log(firstPrice / price) / std::log(firstPrice / kLowestPrice);
+            passShare_ = (index + std::log(firstPrice / price) / std::log(firstPrice / kLowestPrice)) / count;
         }
     }
 
@@ -137,7 +138,7 @@ private:
             float& worth = worth_[index][static_cast<std::size_t>(cy / layer.grid) * cellsAcross_[index] + cx / layer.grid];
             if (worth >= 0 && worth <= price) continue;
             worth = tryStroke(guide, target, sx, sy, price, mu, spending, limits);
-            report(spending, limits);
+            report(spending);
         }
         return true;
     }
@@ -238,18 +239,15 @@ private:
         return CanvasView{mirror_.data(), picture_.width, picture_.height, picture_.width};
     }
 
-    void report(const Spending& spending, const Spending& limits) {
+    // The share done: of the bytes, of the show, or of the passes, whichever is furthest.
+    void report(const Spending& spending) {
         if (!progress_ || ++sinceReport_ < 64) return;
         sinceReport_ = 0;
-        const double phaseStart = phaseShareStart_;
-        double share = std::max({spending.byteShare(), spending.timeShare(), passShare_});
-        (void)limits;
-        progress_(std::min(1.0, phaseStart + share * (1.0 - phaseStart)) * 0.999);
+        progress_(std::min(0.999, std::max({spending.byteShare(), spending.timeShare(), passShare_})));
     }
 
     EngineCanvas& engine_;
     const Plane& picture_;
-    const PaintOptions& options_;
     const std::function<void(double)>& progress_;
     PaintStats& stats_;
     std::uint64_t random_;
@@ -260,7 +258,6 @@ private:
     std::vector<int> cellsAcross_;
     std::vector<std::vector<float>> worth_;
     double passShare_ = 0;
-    double phaseShareStart_ = 0;
     int sinceReport_ = 0;
 };
 
@@ -302,7 +299,7 @@ bool paintPicture(const tools::Picture& picture, const PaintOptions& options,
     limits.byteLimit = budget;
     if (options.showSeconds > 0) limits.timeLimitMs = 1000 * std::max(0.0, options.showSeconds - kShowStartSeconds);
 
-    Search search(engine, target, options, progress, stats);
+    Search search(engine, target, options.seed, progress, stats);
     search.ground(recipe.paperGround ? kPaper : meanColour(target), spending);
     const Plane wash = washOf(target);
     for (std::size_t i = 0; i < recipe.phases.size(); ++i) {
@@ -313,7 +310,8 @@ bool paintPicture(const tools::Picture& picture, const PaintOptions& options,
             phaseLimits.byteLimit = spending.bytes + static_cast<std::uint32_t>(phase.share * (limits.byteLimit - spending.bytes));
             if (limits.timeLimitMs > 0) phaseLimits.timeLimitMs = spending.timeMs + phase.share * (limits.timeLimitMs - spending.timeMs);
         }
-        search.runPhase(phase, phase.target == PhaseTarget::Wash ? wash : target, spending, phaseLimits);
+        search.runPhase(phase, phase.target == PhaseTarget::Wash ? wash : target, spending, phaseLimits,
+                        static_cast<int>(i), static_cast<int>(recipe.phases.size()));
     }
 
     block = engine.block();
