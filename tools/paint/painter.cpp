@@ -31,6 +31,8 @@ const Rgb kPaper{246, 242, 232};
 constexpr float kWashStrength = 0.4f;  // how much of the picture a sketch's wash shows
 
 constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
+// Squared distance within which Speckle keeps its second or third colour.
+constexpr float kSpeckleNear = 3 * 16 * 16;
 
 // What has been spent, against the limits.
 struct Spending {
@@ -152,9 +154,12 @@ private:
         if (plan.points.size() < 2) return 0;
         std::vector<std::uint8_t> records;
         if (plan.colour != penColour_) appendColour(records, plan.colour, PenColour);
+        // Speckle's other two colours stay while they are near enough: a
+        // dab then costs one colour record instead of three.
+        std::uint32_t second = secondColour_, third = thirdColour_;
         if (guide.layer->colour == StrokeColour::Speckle) {
-            if (plan.second != secondColour_) appendColour(records, plan.second, SecondColour);
-            if (plan.third != thirdColour_) appendColour(records, plan.third, ThirdColour);
+            if (!near(plan.second, second)) appendColour(records, second = plan.second, SecondColour);
+            if (!near(plan.third, third)) appendColour(records, third = plan.third, ThirdColour);
         }
         appendStroke(records, plan.points);
         const auto bytes = static_cast<std::uint32_t>(records.size());
@@ -186,10 +191,8 @@ private:
         spending.bytes += bytes;
         spending.timeMs += ms;
         penColour_ = plan.colour;
-        if (guide.layer->colour == StrokeColour::Speckle) {
-            secondColour_ = plan.second;
-            thirdColour_ = plan.third;
-        }
+        secondColour_ = second;
+        thirdColour_ = third;
         ++stats_.strokes;
         stats_.segments += plan.points.size() - 1;
         return -1;
@@ -205,6 +208,10 @@ private:
                 }
             }
         }
+    }
+
+    static bool near(std::uint32_t wanted, std::uint32_t current) {
+        return current != kNoColour && pixelError(current, rgbOf(wanted)) <= kSpeckleNear;
     }
 
     // What a millisecond of the show costs, in bytes: nothing while the show

@@ -29,8 +29,13 @@ Recipe impressionist() {
     return Recipe{false, {phase}};
 }
 
-// Short dabs of three colours scattered by Speckle, large to small.
+// A toned ground in a few broad Blend strokes, then short dabs of three
+// colours scattered by Speckle, large to small.
 Recipe pointillist() {
+    Phase ground;
+    ground.penMode = kBlend;
+    ground.share = 0.15;
+    ground.layers = {layer(4, 6, 8, 10, 16)};
     Phase phase;
     phase.penMode = kSpeckle;
     phase.layers = {layer(4, 3, 5, 4, 2), layer(3, 2, 4, 3, 2), layer(2, 1, 3, 3, 2), layer(1, 0.5f, 2, 2, 2)};
@@ -39,7 +44,7 @@ Recipe pointillist() {
         l.minPoints = 2;
         l.bend = 0;
     }
-    return Recipe{false, {phase}};
+    return Recipe{false, {ground, phase}};
 }
 
 // A light wash in broad strokes on paper, then Darken lines along the edges
