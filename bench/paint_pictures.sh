@@ -8,14 +8,17 @@
 set -euo pipefail
 dir=$1
 mkdir -p "$dir"
+[ -f "$dir/logo.png" ] || convert logo: "$dir/logo.png"
 if [ ! -f "$dir/astronaut.png" ] || [ ! -f "$dir/camera.png" ]; then
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
-  # apt-get download writes into the current folder, as the user _apt when it can.
-  chmod 755 "$scratch"
-  (cd "$scratch" && apt-get download -qq python3-skimage 2>/dev/null)
+  # apt-get download writes into the current folder (warning that it runs
+  # unsandboxed when the user _apt cannot write there).
+  if ! (cd "$scratch" && apt-get download -qq python3-skimage 2>/dev/null); then
+    echo "paint_pictures: could not download python3-skimage (run apt-get update?); only logo.png is there" >&2
+    exit 1
+  fi
   dpkg -x "$scratch"/python3-skimage_*.deb "$scratch/x"
   data=$(find "$scratch/x" -type d -path '*skimage/data' | head -1)
   cp "$data/astronaut.png" "$data/camera.png" "$dir/"
 fi
-[ -f "$dir/logo.png" ] || convert logo: "$dir/logo.png"
