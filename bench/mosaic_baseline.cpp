@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::uint32_t kCellBytes = paint::kValueRecordBytes + paint::kStrokeHeadBytes + paint::kPointBytes;
+constexpr std::uint32_t kCellBytes = format::kValueRecordSize + format::strokeRecordSize(2);
 constexpr int kReach = 3;  // a level-4 stamp reaches 3 pixels from its centre
 
 std::uint32_t meanOf(const tools::Picture& p, int x0, int y0, int x1, int y1) {

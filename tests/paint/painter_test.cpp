@@ -7,11 +7,10 @@
 #include <map>
 #include <string>
 
-#include "drawing/block.h"
+#include "drawing/format.h"
 #include "tools/common/headless_player.h"
 #include "tools/paint/painter.h"
 #include "tools/paint/picture_input.h"
-#include "tools/script/block_codec.h"
 #include "tools/script/drawing_summary.h"
 
 namespace {
@@ -80,14 +79,14 @@ tools::Picture replayedCanvas(const std::vector<std::uint8_t>& block) {
 TEST(PaintRoundTrip, EveryStyleReplaysExactlyAsScoredWithinItsBudget) {
     for (paint::Style style : {paint::Style::Impressionist, paint::Style::Pointillist, paint::Style::Sketch}) {
         const Painted& painted = cached(style, 20000);
-        ASSERT_EQ(painted.block.size(), kDrawingBlockSize);
+        ASSERT_EQ(painted.block.size(), format::kDrawingBlockSize);
         const tools::Picture replayed = replayedCanvas(painted.block);
         ASSERT_EQ(replayed.width, 96);
         ASSERT_EQ(replayed.height, 96);
         EXPECT_TRUE(replayed.pixels == painted.stats.canvas.pixels)
             << paint::styleName(style) << ": the player shows what the search scored";
 
-        const script::DrawingSummary summary = script::summarize(script::decodeBlock(painted.block.data()));
+        const script::DrawingSummary summary = script::summarize(format::parseBlock(painted.block.data()));
         EXPECT_EQ(summary.usedBytes, painted.stats.bytes) << paint::styleName(style);
         EXPECT_LE(painted.stats.bytes, 20000u) << paint::styleName(style);
         EXPECT_GT(painted.stats.bytes, 15000u) << paint::styleName(style) << ": the budget is used";
@@ -119,7 +118,7 @@ TEST(PaintRoundTrip, TheShowKeepsToItsAim) {
     EXPECT_LE(painted.stats.showSeconds, 10.0);
     EXPECT_GT(painted.stats.showSeconds, 9.0);
     EXPECT_LT(painted.stats.bytes, 30000u);
-    const script::PlayTime time = script::estimatePlayTime(script::summarize(script::decodeBlock(painted.block.data())));
+    const script::PlayTime time = script::estimatePlayTime(script::summarize(format::parseBlock(painted.block.data())));
     EXPECT_LE(time.toSeconds, 10.0);
 }
 

@@ -9,11 +9,11 @@
 
 #include "tools/common/cli.h"
 #include "tools/common/files.h"
-#include "tools/common/progress_bar.h"
 #include "tools/paint/paint_options.h"
 #include "tools/paint/paint_output.h"
 #include "tools/paint/picture_fit.h"
 #include "tools/paint/picture_input.h"
+#include "tools/render/progress_bar.h"
 
 namespace {
 

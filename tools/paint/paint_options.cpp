@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "drawing/block.h"
+#include "drawing/format.h"
 #include "tools/paint/picture_fit.h"
 
 namespace paint {
@@ -115,9 +115,9 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& line, std:
         } else if (arg == "--budget") {
             long long n = 0;
             if (!value(v)) return false;
-            if (!wholeNumber(v, smallestBudget(), kDrawingBlockSize, n)) {
+            if (!wholeNumber(v, smallestBudget(), format::kDrawingBlockSize, n)) {
                 error = "--budget takes a number of bytes from " + std::to_string(smallestBudget()) + " to " +
-                        std::to_string(kDrawingBlockSize) + ", not '" + v + "'";
+                        std::to_string(format::kDrawingBlockSize) + ", not '" + v + "'";
                 return false;
             }
             line.paint.budget = static_cast<std::uint32_t>(n);

@@ -6,7 +6,6 @@
 
 #include "tools/common/files.h"
 #include "tools/embed/embed.h"
-#include "tools/script/block_codec.h"
 #include "tools/script/script_writer.h"
 
 namespace paint {
@@ -43,7 +42,7 @@ bool writePainting(const std::string& path, OutputKind kind, const std::vector<s
         case OutputKind::Drawing:
             return writeBytes(path, block.data(), block.size(), error);
         case OutputKind::Script: {
-            const std::string text = script::writeScript(script::decodeBlock(block.data()), source);
+            const std::string text = script::writeScript(format::parseBlock(block.data()), source);
             return writeBytes(path, text.data(), text.size(), error);
         }
         case OutputKind::Player: {

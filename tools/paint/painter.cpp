@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "drawing/block.h"
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/picture_palette.h"
 #include "tools/paint/record_bytes.h"
@@ -14,8 +13,8 @@ namespace paint {
 namespace {
 
 // A drawing whose points carry pressure: marker, two extra words, header and palette.
-constexpr std::uint32_t kPrologueBytes = 1060;
-constexpr std::uint32_t kGroundBytes = 2 * kValueRecordBytes;  // a colour and a fill
+constexpr std::uint32_t kPrologueBytes = format::firstRecordOffset(format::kMarkerPressure);
+constexpr std::uint32_t kGroundBytes = 2 * format::kValueRecordSize;  // a colour and a fill
 
 // The price of a byte starts at this many times the mean error of a pixel
 // after the ground, falls by kPriceFall each pass, and ends at kLowestPrice.
@@ -146,7 +145,7 @@ private:
         for (std::size_t i = cells.size(); i > 1; --i) {
             std::swap(cells[i - 1], cells[nextRandom64(random_) % i]);
         }
-        const std::uint32_t smallest = strokeBytes(2) + kValueRecordBytes;
+        const std::uint32_t smallest = strokeBytes(2) + format::kValueRecordSize;
         for (const auto& [cx, cy] : cells) {
             if (spending.bytes + smallest > limits.byteLimit) return false;
             if (limits.timeLimitMs > 0 && spending.timeMs + 1000 * (kStrokeSeconds + kSegmentSeconds) > limits.timeLimitMs)
@@ -327,10 +326,10 @@ bool paintPicture(const tools::Picture& picture, const PaintOptions& options,
                   const std::function<void(double)>& progress, std::vector<std::uint8_t>& block, PaintStats& stats,
                   std::string& error) {
     stats = PaintStats{};
-    const std::uint32_t budget = options.budget == 0 ? kDrawingBlockSize : options.budget;
-    if (budget < smallestBudget() || budget > kDrawingBlockSize) {
+    const std::uint32_t budget = options.budget == 0 ? format::kDrawingBlockSize : options.budget;
+    if (budget < smallestBudget() || budget > format::kDrawingBlockSize) {
         error = "the budget must lie between " + std::to_string(smallestBudget()) + " and " +
-                std::to_string(kDrawingBlockSize) + " bytes";
+                std::to_string(format::kDrawingBlockSize) + " bytes";
         return false;
     }
     EngineCanvas engine;

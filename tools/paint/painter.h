@@ -13,14 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "shell/timing.h"
 #include "tools/common/png_writer.h"
 #include "tools/paint/painting_style.h"
 
 namespace paint {
 
-// The player's pace: about 6 s of start and splash, 10 ms before each stroke and 1 ms a segment.
-constexpr double kShowStartSeconds = 6.0;
-constexpr double kStrokeSeconds = 0.010;
+// The player's pace: the first tick and the opening splash (about 6 s),
+// the pause before each stroke, and a segment as the emulation charges it.
+constexpr double kShowStartSeconds = kFirstTickDelay / 1000.0 + kOpeningSeconds;
+constexpr double kStrokeSeconds = kTickInterval / 1000.0;
 constexpr double kSegmentSeconds = 0.001;
 constexpr double kDefaultShowSeconds = 120.0;
 

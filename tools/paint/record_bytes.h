@@ -1,37 +1,29 @@
-// The bytes of the few records a painting is made of, as they lie in a
-// block: colours, the pen mode, a fill and strokes whose points carry a
-// pressure. Sizes follow the player's reader: 6 bytes a one-value record,
-// 10 for a stroke's count and first point, 4 for each further point.
+// The bytes of the few records a painting is made of, appended one by one
+// as they go to the engine session: colours, the pen mode, a fill and
+// strokes whose points carry a pressure. Layout and sizes come from the
+// format module (drawing/format.h).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-namespace paint {
+#include "drawing/format.h"
 
-constexpr std::uint32_t kValueRecordBytes = 6;
-constexpr std::uint32_t kStrokeHeadBytes = 10;
-constexpr std::uint32_t kPointBytes = 4;
+namespace paint {
 
 // Selectors of a colour record: the pen colour, and the two more that
 // Speckle scatters.
 enum ColourSelector : int { PenColour = 0, SecondColour = 1, ThirdColour = 2 };
 
-struct PressurePoint {
-    int x = 0;
-    int y = 0;
-    int pressure = 0;  // 0..15, ignored on the first point
-};
-
 void appendColour(std::vector<std::uint8_t>& out, std::uint32_t rgb, int selector);  // rgb as 0x00BBGGRR
 void appendPenMode(std::vector<std::uint8_t>& out, int mode);
-void appendDensity(std::vector<std::uint8_t>& out, int density);
 void appendFill(std::vector<std::uint8_t>& out);
-// A stroke of at least one point; x after the first point must lie in 0..1024.
-void appendStroke(std::vector<std::uint8_t>& out, const std::vector<PressurePoint>& points);
+// A stroke of at least one point, in a drawing whose points carry pressure:
+// x after the first point is held to 0..1024.
+void appendStroke(std::vector<std::uint8_t>& out, const std::vector<format::StrokePoint>& points);
 
 inline std::uint32_t strokeBytes(std::size_t points) {
-    return kStrokeHeadBytes + kPointBytes * static_cast<std::uint32_t>(points > 0 ? points - 1 : 0);
+    return static_cast<std::uint32_t>(format::strokeRecordSize(static_cast<std::int32_t>(points)));
 }
 
 // A pressure that the player reads as brush level `level` (0..4).

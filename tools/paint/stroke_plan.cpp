@@ -30,7 +30,7 @@ Vec directionAt(const LayerGuide& guide, float x, float y) {
 
 // The picture's mean and spread over the pixels the stroke's stamps cover,
 // sampled at every pixel along the path.
-void colourUnder(const Plane& target, const std::vector<PressurePoint>& points, float reach, Rgb& mean, Rgb& spread) {
+void colourUnder(const Plane& target, const std::vector<format::StrokePoint>& points, float reach, Rgb& mean, Rgb& spread) {
     Rgb sum, squares;
     float n = 0;
     const int r = static_cast<int>(std::ceil(reach));
@@ -121,7 +121,7 @@ StrokePlan planStroke(const LayerGuide& guide, const Plane& target, const Canvas
 
     // Whole pixels, without repeats.
     for (const Vec& v : path) {
-        const PressurePoint p{static_cast<int>(std::lround(v.x)), static_cast<int>(std::lround(v.y)),
+        const format::StrokePoint p{static_cast<int>(std::lround(v.x)), static_cast<int>(std::lround(v.y)),
                               pressureForLevel(layer.level)};
         if (!plan.points.empty() && plan.points.back().x == p.x && plan.points.back().y == p.y) continue;
         plan.points.push_back(p);
@@ -157,7 +157,7 @@ StrokePlan planStroke(const LayerGuide& guide, const Plane& target, const Canvas
     const int reach = static_cast<int>(std::ceil(brushReach(layer.level))) + 1;
     plan.left = plan.right = plan.points[0].x;
     plan.top = plan.bottom = plan.points[0].y;
-    for (const PressurePoint& p : plan.points) {
+    for (const format::StrokePoint& p : plan.points) {
         plan.left = std::min(plan.left, p.x);
         plan.right = std::max(plan.right, p.x);
         plan.top = std::min(plan.top, p.y);

@@ -32,7 +32,7 @@ struct CanvasView {
 };
 
 struct StrokePlan {
-    std::vector<PressurePoint> points;  // canvas coordinates; pressures set the brush level per segment
+    std::vector<format::StrokePoint> points;  // canvas coordinates; pressures set the brush level per segment
     std::uint32_t colour = 0;           // pen colour, 0x00BBGGRR
     std::uint32_t second = 0;           // Speckle's second and third colours
     std::uint32_t third = 0;
