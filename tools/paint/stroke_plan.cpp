@@ -28,35 +28,70 @@ Vec directionAt(const LayerGuide& guide, float x, float y) {
     return {-gy / length, gx / length};
 }
 
-// The picture's mean and spread over the pixels the stroke's stamps cover,
-// sampled at every pixel along the path.
-void colourUnder(const Plane& target, const std::vector<format::StrokePoint>& points, float reach, Rgb& mean, Rgb& spread) {
-    Rgb sum, squares;
-    float n = 0;
-    const int r = static_cast<int>(std::ceil(reach));
-    auto take = [&](int cx, int cy) {
-        for (int dy = -r; dy <= r; dy += std::max(1, r)) {
-            for (int dx = -r; dx <= r; dx += std::max(1, r)) {
-                const int x = std::clamp(cx + dx, 0, target.width - 1);
-                const int y = std::clamp(cy + dy, 0, target.height - 1);
-                const Rgb& c = target.at(x, y);
-                sum = sum + c;
-                squares = squares + Rgb{c.r * c.r, c.g * c.g, c.b * c.b};
-                n += 1;
+// Whether a brush level's stamp covers (dx, dy) from its centre: diamonds
+// of radius 0 to 3, and level 4's disc of rows 3, 5, 7, 7, 7, 5, 3 wide.
+bool stampCovers(int level, int dx, int dy) {
+    static constexpr int kDiscHalfWidth[7] = {1, 2, 3, 3, 3, 2, 1};
+    if (std::abs(dy) > 3) return false;
+    if (level >= 4) return std::abs(dx) <= kDiscHalfWidth[dy + 3];
+    return std::abs(dx) + std::abs(dy) <= level;
+}
+
+int levelOfPressure(int pressure) { return pressure <= 3 ? 0 : pressure <= 6 ? 1 : pressure <= 9 ? 2 : pressure <= 12 ? 3 : 4; }
+
+// The picture's mean and spread over the pixels the stroke's stamps cover:
+// each segment walked point by point (not its end, as the player walks
+// it) with the stamp of the level its end point's pressure gives.
+void colourUnder(const Plane& target, const std::vector<format::StrokePoint>& points, Rgb& mean, Rgb& spread) {
+    int left = points[0].x, top = points[0].y, right = left, bottom = top;
+    for (const format::StrokePoint& p : points) {
+        left = std::min(left, p.x);
+        top = std::min(top, p.y);
+        right = std::max(right, p.x);
+        bottom = std::max(bottom, p.y);
+    }
+    left = std::max(0, left - 3);
+    top = std::max(0, top - 3);
+    right = std::min(target.width - 1, right + 3);
+    bottom = std::min(target.height - 1, bottom + 3);
+    const int w = right - left + 1;
+    std::vector<std::uint8_t> covered(static_cast<std::size_t>(w) * static_cast<std::size_t>(bottom - top + 1), 0);
+    auto stamp = [&](int cx, int cy, int level) {
+        for (int dy = -3; dy <= 3; ++dy) {
+            for (int dx = -3; dx <= 3; ++dx) {
+                const int x = cx + dx, y = cy + dy;
+                if (x < left || x > right || y < top || y > bottom || !stampCovers(level, dx, dy)) continue;
+                covered[static_cast<std::size_t>(y - top) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x - left)] = 1;
             }
         }
     };
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        const int level = levelOfPressure(points[i + 1].pressure);
         const float dx = static_cast<float>(points[i + 1].x - points[i].x);
         const float dy = static_cast<float>(points[i + 1].y - points[i].y);
         const int steps = std::max(1, static_cast<int>(std::max(std::fabs(dx), std::fabs(dy))));
-        for (int s = 0; s < steps; ++s) {
-            const float t = static_cast<float>(s) / static_cast<float>(steps);
-            take(static_cast<int>(std::lround(static_cast<float>(points[i].x) + dx * t)),
-                 static_cast<int>(std::lround(static_cast<float>(points[i].y) + dy * t)));
+        for (int k = 0; k < steps; ++k) {
+            const float t = static_cast<float>(k) / static_cast<float>(steps);
+            stamp(static_cast<int>(std::lround(static_cast<float>(points[i].x) + dx * t)),
+                  static_cast<int>(std::lround(static_cast<float>(points[i].y) + dy * t)), level);
         }
     }
-    if (n == 0) take(points[0].x, points[0].y);
+    Rgb sum, squares;
+    float n = 0;
+    for (int y = top; y <= bottom; ++y) {
+        for (int x = left; x <= right; ++x) {
+            if (!covered[static_cast<std::size_t>(y - top) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x - left)]) continue;
+            const Rgb& c = target.at(x, y);
+            sum = sum + c;
+            squares = squares + Rgb{c.r * c.r, c.g * c.g, c.b * c.b};
+            n += 1;
+        }
+    }
+    if (n == 0) {
+        sum = target.at(points[0].x, points[0].y);
+        squares = Rgb{sum.r * sum.r, sum.g * sum.g, sum.b * sum.b};
+        n = 1;
+    }
     mean = sum * (1.0f / n);
     const Rgb meanSquares = squares * (1.0f / n);
     spread = {std::sqrt(std::max(0.0f, meanSquares.r - mean.r * mean.r)),
@@ -137,7 +172,7 @@ StrokePlan planStroke(const LayerGuide& guide, const Plane& target, const Canvas
     }
 
     Rgb mean, spread;
-    colourUnder(target, plan.points, brushReach(layer.level), mean, spread);
+    colourUnder(target, plan.points, mean, spread);
     switch (layer.colour) {
         case StrokeColour::Mean:
             plan.colour = pixelOf(mean);
