@@ -19,11 +19,11 @@ constexpr std::uint32_t kGroundBytes = 2 * format::kValueRecordSize;  // a colou
 // The price of a byte starts at this many times the mean error of a pixel
 // after the ground, falls by kPriceFall each pass, and ends at kLowestPrice.
 constexpr double kFirstPrice = 4.0;
-constexpr double kPriceFall = 0.6;
+constexpr double kPriceFall = 0.7;
 constexpr double kLowestPrice = 0.5;
 // A cell is not tried when its whole error is below this share of the
 // price of the smallest stroke: no stroke started there could pay.
-constexpr double kCellPrune = 0.3;
+constexpr double kCellPrune = 0.1;
 
 constexpr int kBlend = 1;
 const Rgb kPaper{246, 242, 232};
