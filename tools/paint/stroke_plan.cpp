@@ -147,10 +147,10 @@ StrokePlan planStroke(const LayerGuide& guide, const Plane& target, const Canvas
         previous = d;
         at = next;
         if (static_cast<int>(path.size()) >= layer.minPoints) {
-            // Stop where the canvas already matches the reference better than this colour would.
+            // Stop where the canvas already matches the reference as well as this colour would.
             const int px = static_cast<int>(std::lround(at.x)), py = static_cast<int>(std::lround(at.y));
             const Rgb wanted = guide.reference.at(px, py);
-            if (pixelError(canvas.at(px, py), wanted) < squaredLength(wanted - startColour)) break;
+            if (pixelError(canvas.at(px, py), wanted) <= squaredLength(wanted - startColour)) break;
         }
     }
 
