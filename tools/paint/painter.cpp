@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/paint/engine_canvas.h"
+#include "tools/paint/importance_map.h"
 #include "tools/paint/picture_palette.h"
 #include "tools/paint/record_bytes.h"
 #include "tools/paint/stroke_plan.h"
@@ -30,9 +31,6 @@ const Rgb kPaper{246, 242, 232};
 constexpr float kWashStrength = 0.4f;  // how much of the picture a sketch's wash shows
 
 constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
-// Extra weight of an edge's error and of skin's, over a flat area's 1.
-constexpr float kEdgeWeight = 0.5f;
-constexpr float kSkinWeight = 2.0f;
 // Squared distance within which Speckle keeps its second or third colour.
 constexpr float kSpeckleNear = 3 * 16 * 16;
 
@@ -46,37 +44,6 @@ struct Spending {
     double byteShare() const { return static_cast<double>(bytes) / byteLimit; }
     double timeShare() const { return timeLimitMs > 0 ? timeMs / timeLimitMs : 0; }
 };
-
-// How much each pixel's error counts: more on edges and on skin (faces,
-// hands), so that the detail a viewer looks at gets the bytes first.
-std::vector<float> importanceOf(const Plane& picture) {
-    const Gradient g = gradientOf(blurred(picture, 1.0f));
-    std::vector<float> edges(g.gx.size());
-    for (std::size_t i = 0; i < edges.size(); ++i) edges[i] = std::sqrt(g.gx[i] * g.gx[i] + g.gy[i] * g.gy[i]);
-    std::vector<float> sorted = edges;
-    const std::size_t high = sorted.size() * 9 / 10;
-    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(high), sorted.end());
-    const float scale = std::max(1.0f, sorted[high]);
-    Plane map;  // edges in r, skin in g
-    map.width = picture.width;
-    map.height = picture.height;
-    map.pixels.resize(edges.size());
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        const Rgb& c = picture.pixels[i];
-        const float cb = 128 - 0.168736f * c.r - 0.331264f * c.g + 0.5f * c.b;
-        const float cr = 128 + 0.5f * c.r - 0.418688f * c.g - 0.081312f * c.b;
-        const bool skin = cb >= 77 && cb <= 127 && cr >= 137 && cr <= 173;
-        map.pixels[i] = Rgb{std::min(1.0f, edges[i] / scale), skin ? 1.0f : 0.0f, 0};
-    }
-    // Skin spreads further, over the eyes and mouth that it surrounds.
-    const Plane nearEdges = blurred(map, 2.0f);
-    const Plane nearSkin = blurred(map, 6.0f);
-    std::vector<float> weights(edges.size());
-    for (std::size_t i = 0; i < weights.size(); ++i) {
-        weights[i] = 1 + kEdgeWeight * nearEdges.pixels[i].r + kSkinWeight * std::min(1.0f, 1.5f * nearSkin.pixels[i].g);
-    }
-    return weights;
-}
 
 class Search {
 public:
