@@ -13,7 +13,7 @@
 #include "tools/paint/paint_output.h"
 #include "tools/paint/picture_fit.h"
 #include "tools/paint/picture_input.h"
-#include "tools/render/progress_bar.h"
+#include "tools/common/progress_bar.h"
 
 namespace {
 
