@@ -6,8 +6,14 @@
 
 importScripts('../engine/quillcast-engine.js');
 
+// Opened files go in a folder of their own, the working one, so that their
+// names (which the messages show) never meet the file system's own folders.
 const enginePromise = createQuillcastEngine({
   locateFile: (file) => '../engine/' + file,
+}).then((engine) => {
+  engine.FS.mkdir('/opened');
+  engine.FS.chdir('/opened');
+  return engine;
 });
 
 // Changes go to the page in batches, so that it can start while the engine

@@ -40,6 +40,8 @@ write("program.exe", player.replace(b".qcdraw\0", b".qcdata\0", 1))
 write("noise.qcd", random.Random(13).randbytes(100000))
 write("picture.qcd", open(f"{out}/quick.png", "rb").read())
 write("truncated.qcd", open(f"{out}/meadow.qcd", "rb").read()[:300000])
+# Named as a folder of the engine's own file system is.
+write("dev", open(f"{out}/quick.qcd", "rb").read())
 # Corner to corner of the whole coordinate plane, 400 times, with the largest brush.
 points = " ".join(["-32768,-32768 32767,32767"] * 200)
 open(f"{out}/hostile.qcs", "w").write(

@@ -96,6 +96,14 @@ describe('bad input', () => {
       await page.close();
     });
 
+  test('a drawing named as a system folder opens like any other', { timeout: kShowTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#speed=end');
+    await chooseFile(page, path.join(fixtures, 'dev'));
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    await assertShows(page, 'quick');
+    await page.close();
+  });
+
   test('a hostile drawing stops at the work bound, and the page says where', { timeout: 2 * kShowTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/hostile.qcs&speed=end&work=5');
     await waitForMessage(page, /^hostile\.qcs: stopped after \d+\.\d+ s of the show: the work limit$/, kShowTimeoutMs);
