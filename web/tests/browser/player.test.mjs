@@ -12,6 +12,7 @@ import {
 
 const kShowTimeoutMs = 60000;  // a whole show to its end; a fault fails here instead of hanging
 const kMessageTimeoutMs = 20000;
+const kTestTimeoutMs = 2 * kShowTimeoutMs;  // beyond every wait, so that a wait that fails says so
 const samples = ['quick', 'meadow', 'dense'];
 
 let server;
@@ -38,7 +39,7 @@ async function assertShows(page, name) {
 
 describe('deep links to the end equal the renderer', () => {
   for (const name of samples) {
-    test(`${name}, as a script and as a drawing file`, { timeout: 2 * kShowTimeoutMs }, async () => {
+    test(`${name}, as a script and as a drawing file`, { timeout: kTestTimeoutMs }, async () => {
       for (const link of [`samples/${name}.qcs`, `/fixtures/${name}.qcd`]) {
         const page = await openPlayer(chromium.browser, server.url, `#drawing=${link}&speed=end`);
         await waitForShow(page, 'ended', kShowTimeoutMs);
@@ -49,7 +50,7 @@ describe('deep links to the end equal the renderer', () => {
     });
   }
 
-  test('a player carrying the meadow sample plays the same', { timeout: kShowTimeoutMs }, async () => {
+  test('a player carrying the meadow sample plays the same', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/meadow.exe&speed=end');
     await waitForShow(page, 'ended', kShowTimeoutMs);
     await assertShows(page, 'meadow');
@@ -57,7 +58,7 @@ describe('deep links to the end equal the renderer', () => {
     await page.close();
   });
 
-  test('a corrupted player is refused with the player\'s message', { timeout: kShowTimeoutMs }, async () => {
+  test('a corrupted player is refused with the player\'s message', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/corrupted.exe&speed=end');
     const text = await waitForMessage(page, /corrupted/, kMessageTimeoutMs);
     assert.equal(text,
@@ -96,7 +97,7 @@ describe('bad input', () => {
       await page.close();
     });
 
-  test('a drawing named as a system folder opens like any other', { timeout: kShowTimeoutMs }, async () => {
+  test('a drawing named as a system folder opens like any other', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#speed=end');
     await chooseFile(page, path.join(fixtures, 'dev'));
     await waitForShow(page, 'ended', kShowTimeoutMs);
@@ -113,7 +114,7 @@ describe('bad input', () => {
 });
 
 describe('pacing and controls', () => {
-  test('at speed 1 the quick sample lasts as long as the renderer\'s show clock says', { timeout: kShowTimeoutMs },
+  test('at speed 1 the quick sample lasts as long as the renderer\'s show clock says', { timeout: kTestTimeoutMs },
     async () => {
       const rendered = readFileSync(path.join(fixtures, 'quick-length.txt'), 'utf8');
       const seconds = Number(/, ([\d.]+) s/.exec(rendered)[1]);
@@ -126,7 +127,7 @@ describe('pacing and controls', () => {
       await page.close();
     });
 
-  test('keys and a dropped file', { timeout: kShowTimeoutMs }, async () => {
+  test('keys and a dropped file', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url);
     await page.evaluate(async () => {
       const blob = await (await fetch('/fixtures/meadow.qcd')).blob();
@@ -148,7 +149,7 @@ describe('pacing and controls', () => {
     await page.close();
   });
 
-  test('on a high-density screen each pixel is a whole number of screen pixels', { timeout: kShowTimeoutMs },
+  test('on a high-density screen each pixel is a whole number of screen pixels', { timeout: kTestTimeoutMs },
     async () => {
       const page = await chromium.browser.newPage();
       await page.setViewport({ width: 900, height: 700, deviceScaleFactor: 3 });
@@ -162,7 +163,7 @@ describe('pacing and controls', () => {
       await page.close();
     });
 
-  test('splash screens show on a screen round the window', { timeout: kShowTimeoutMs }, async () => {
+  test('splash screens show on a screen round the window', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/quick.qcd&speed=1&splash=1');
     await waitForShow(page, 'playing', kShowTimeoutMs);
     await page.keyboard.press('Space');
