@@ -213,9 +213,14 @@ function showControls(show, ended) {
 
 // --- controls ------------------------------------------------------------
 
+// 'end', or a speed from 1x to 64x; one between the listed ones gets its own entry.
 function setSpeed(value) {
   toEnd = value === 'end';
-  if (!toEnd) speed = Number(value);
+  if (!toEnd) speed = Math.min(kSpeeds[kSpeeds.length - 1], Math.max(kSpeeds[0], Number(value) || 1));
+  if (!toEnd && ![...ui.speed.options].some((o) => o.value === String(speed))) {
+    const next = [...ui.speed.options].find((o) => o.value === 'end' || Number(o.value) > speed);
+    ui.speed.add(new Option(`${speed}x`, String(speed)), next);
+  }
   ui.speed.value = toEnd ? 'end' : String(speed);
   if (!toEnd && current) recordShow(current);
 }
@@ -284,7 +289,7 @@ async function listSamples() {
 
 function followDeepLink() {
   const link = readDeepLink();
-  if (link.speed) setSpeed(link.speed === 'end' || kSpeeds.includes(Number(link.speed)) ? link.speed : '1');
+  if (link.speed) setSpeed(link.speed);
   ui.splash.checked = link.splash;
   workMillions = link.work;
   if (link.drawing) {

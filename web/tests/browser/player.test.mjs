@@ -127,6 +127,14 @@ describe('pacing and controls', () => {
       await page.close();
     });
 
+  test('a deep link may ask for any speed from 1x to 64x', { timeout: kTestTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#drawing=samples/meadow.qcs&speed=48');
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    assert.equal(await page.$eval('#speed', (s) => s.selectedOptions[0].textContent), '48x');
+    await assertShows(page, 'meadow');
+    await page.close();
+    });
+
   test('keys and a dropped file', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url);
     await page.evaluate(async () => {
