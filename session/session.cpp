@@ -103,6 +103,18 @@ int canvasWidth() { return isOpen() ? drawingHeader.width : 0; }
 int canvasHeight() { return isOpen() ? drawingHeader.height : 0; }
 bool carriesPressure() { return pressureEncoding; }
 
+PenSettings pen() {
+    PenSettings p;
+    p.colour = penState.penColour;
+    p.secondColour = penState.secondColour;
+    p.thirdColour = penState.thirdColour;
+    p.mode = penState.penMode;
+    p.level = penState.brushLevel;
+    p.minLevel = penState.minBrushLevel;
+    p.density = penState.density;
+    return p;
+}
+
 std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }
 std::uint32_t cursor() { return drawingCursor; }
 std::uint32_t recordsEnd() { return state.recordsEnd; }

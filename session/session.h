@@ -36,6 +36,20 @@ int canvasHeight();
 // Whether stroke points after the first carry a pen pressure.
 bool carriesPressure();
 
+// The pen as the records played so far left it, so that a host records a
+// change only when one is needed. Colours as the engine holds them: a
+// recorded colour carries the PaletteFlag (0x2000000).
+struct PenSettings {
+    std::uint32_t colour = 0;
+    std::uint32_t secondColour = 0;
+    std::uint32_t thirdColour = 0;
+    int mode = 0;
+    int level = 0;
+    int minLevel = 0;
+    int density = 0;
+};
+PenSettings pen();
+
 // The block as it stands: what was opened plus what was appended since.
 std::vector<std::uint8_t> block();
 // Where the reader stands, and where the recorded records end: the next

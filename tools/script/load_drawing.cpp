@@ -22,6 +22,11 @@ bool looksLikeText(const std::vector<std::uint8_t>& bytes) {
 bool loadDrawing(const std::string& path, std::vector<std::uint8_t>& block, DrawingSource& source, std::string& error) {
     std::vector<std::uint8_t> file;
     if (!tools::readFile(path, file, error)) return false;
+    return loadDrawingBytes(std::move(file), path, block, source, error);
+}
+
+bool loadDrawingBytes(std::vector<std::uint8_t> file, const std::string& path, std::vector<std::uint8_t>& block,
+                      DrawingSource& source, std::string& error) {
     if (file.size() == kDrawingBlockSize) {
         block = std::move(file);
         source = DrawingSource::DrawingFile;
