@@ -5,6 +5,7 @@
 #include "canvas/canvas.h"
 #include "canvas/pen_state.h"
 #include "drawing/block.h"
+#include "drawing/palette_image.h"
 #include "drawing/prologue.h"
 #include "drawing/reader.h"
 #include "drawing/records.h"
@@ -113,6 +114,16 @@ PenSettings pen() {
     p.minLevel = penState.minBrushLevel;
     p.density = penState.density;
     return p;
+}
+
+std::vector<std::uint32_t> palette() {
+    std::vector<std::uint32_t> out;
+    if (!paletteBuffer) return out;
+    for (std::uint32_t i = 0; i < kPaletteEntries; ++i) {
+        const std::uint8_t* slot = paletteBuffer + 4 + 4 * i;
+        out.push_back(std::uint32_t{slot[0]} | std::uint32_t{slot[1]} << 8 | std::uint32_t{slot[2]} << 16);
+    }
+    return out;
 }
 
 std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }

@@ -50,6 +50,9 @@ struct PenSettings {
 };
 PenSettings pen();
 
+// The drawing's 256 palette colours (0x00BBGGRR), as the player read them.
+std::vector<std::uint32_t> palette();
+
 // The block as it stands: what was opened plus what was appended since.
 std::vector<std::uint8_t> block();
 // Where the reader stands, and where the recorded records end: the next
