@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/png_writer.h"
+#include "tools/common/picture.h"
 
 namespace tools {
 
