@@ -11,7 +11,7 @@ const BLOCK = 451000;
 const PLAYER_URL = 'quillcast.exe';
 const DRAWING_NAME = 'drawing.qcd';
 
-const state = { tool: 'brush', exported: true, name: DRAWING_NAME, palette: [], standard: [] };
+const state = { tool: 'brush', exported: true, name: DRAWING_NAME, palette: [], standard: [], timings: {} };
 let engine, view, input;
 
 function say(text, isError = false) {
@@ -95,7 +95,13 @@ function fill() {
   changed(true);
 }
 
-function undo() { if (engine.undo()) changed(true); }
+function undo() {
+  const started = performance.now();
+  if (!engine.undo()) return;
+  view.reset();
+  state.timings.undo = performance.now() - started;
+  changed(false);
+}
 function redo() { if (engine.redo()) changed(true); }
 
 function download(bytes, name, type) {
@@ -142,6 +148,7 @@ function watch() {
 async function openFile(file) {
   if (!file) return;
   if (!state.exported && !confirm('Open another drawing? What was painted since the last save is kept only in this browser until then.')) return;
+  const started = performance.now();
   const bytes = new Uint8Array(await file.arrayBuffer());
   if (!engine.openFile(bytes, file.name)) {
     say(engine.error(), true);
@@ -152,6 +159,7 @@ async function openFile(file) {
   state.palette = engine.palette();
   renderSwatches(state.palette);
   view.reset();
+  state.timings.open = performance.now() - started;
   refresh();
   say(`${file.name}: ${engine.width()} × ${engine.height()}, ${engine.bytesUsed().toLocaleString('en')} bytes; new strokes go after its last record.`);
   await autosave();

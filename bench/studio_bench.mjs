@@ -1,0 +1,75 @@
+// The studio's figures, in headless Chromium on the built site:
+//   1. pointer event to pixels on the page's canvas, a level-4 Blend stroke
+//      on a 600 x 600 canvas (the event's own time stamp to the end of the
+//      copy into the canvas; and the part of it spent in the engine and the
+//      copy);
+//   2. undo of the last stroke in a drawing of 400 KB and more (the dense
+//      sample, 447 KB, with strokes painted after it);
+//   3. opening a full block (the dense sample) and replaying it.
+//
+//   node --experimental-websocket bench/studio_bench.mjs [SITE_DIR]   (build-web/site by default)
+import { mkdtempSync, writeFileSync, readFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { execFileSync } from 'node:child_process';
+import { launchBrowser } from '../tests/studio/browser/browser.mjs';
+import { serveSite } from '../tests/studio/browser/site_server.mjs';
+import { Studio } from '../tests/studio/browser/studio_page.mjs';
+
+const site = resolve(process.argv[2] || 'build-web/site');
+const root = resolve(new URL('..', import.meta.url).pathname);
+const work = mkdtempSync(join(tmpdir(), 'qc-studio-bench-'));
+const percentile = (xs, p) => [...xs].sort((a, b) => a - b)[Math.min(xs.length - 1, Math.floor((p / 100) * xs.length))];
+const fmt = (ms) => `${ms.toFixed(2)} ms`;
+
+const server = await serveSite(site);
+const page = await launchBrowser({ width: 1280, height: 800 });
+const studio = new Studio(page, server.url);
+try {
+  await studio.open();
+
+  // 1. A 600 x 600 drawing from the New dialog, Blend at level 4.
+  await page.click('#new');
+  await studio.set('new-width', 600);
+  await studio.set('new-height', 600);
+  await page.click('#new-create');
+  await page.waitFor("document.getElementById('canvas').width === 600");
+  await page.key('b');
+  await studio.set('level', 4);
+  await page.evaluate('window.studio.input.latencies.length = 0; window.studio.input.work.length = 0');
+  for (let s = 0; s < 10; s++) {
+    const points = [];
+    for (let i = 0; i < 60; i++) points.push([20 + i * 9, 30 + s * 55 + Math.round(12 * Math.sin(i / 4)), 15]);
+    await studio.stroke(points);
+  }
+  const latencies = JSON.parse(await page.evaluate('JSON.stringify(window.studio.input.latencies)'));
+  const engineWork = JSON.parse(await page.evaluate('JSON.stringify(window.studio.input.work)'));
+
+  // 3. Open the dense sample's block.
+  const dense = join(work, 'dense.qcd');
+  execFileSync(join(root, 'build/bin/quillcast-script'), ['build', join(root, 'samples/dense.qcs'), '-o', dense]);
+  await studio.openFile(dense);
+  await page.waitFor('window.studio.state.timings.open !== undefined');
+  const open = await page.evaluate('window.studio.state.timings.open');
+
+  // 2. Fifteen strokes after it, then undo the last: the nearest kept
+  // checkpoint is up to seven strokes back, and those are played again.
+  await studio.set('level', 2);
+  for (let s = 0; s < 15; s++) await studio.stroke([[20, 20 + s * 20, 9], [120, 30 + s * 20, 9], [200, 20 + s * 20, 9]]);
+  const bytes = await studio.bytes();
+  const undos = [];
+  for (let i = 0; i < 5; i++) {
+    await page.click('#undo');
+    undos.push(await page.evaluate('window.studio.state.timings.undo'));
+  }
+
+  console.log(`pointer event to pixels, level-4 Blend on 600 x 600 (${latencies.length} events):`);
+  console.log(`  p50 ${fmt(percentile(latencies, 50))}, p95 ${fmt(percentile(latencies, 95))}, max ${fmt(Math.max(...latencies))}`);
+  console.log(`  of which engine and copy: p50 ${fmt(percentile(engineWork, 50))}, p95 ${fmt(percentile(engineWork, 95))}`);
+  console.log(`undo of the last stroke in a drawing of ${bytes.toLocaleString('en')} bytes: ${fmt(undos[0])} (the next four: ${undos.slice(1).map(fmt).join(', ')})`);
+  console.log(`opening the dense sample (447 KB of records) and replaying it: ${fmt(open)}`);
+  if (page.errors.length) console.log(`exceptions in the page: ${page.errors.join('; ')}`);
+} finally {
+  await page.close();
+  await server.close();
+}
