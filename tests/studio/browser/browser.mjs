@@ -79,6 +79,10 @@ class Page {
     return r.result.value;
   }
 
+  async viewport(width, height) {
+    await this.cdp('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
+  }
+
   async goto(url) {
     await this.cdp('Page.navigate', { url });
   }

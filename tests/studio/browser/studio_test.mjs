@@ -60,6 +60,28 @@ try {
   const sent = [];          // pressures sent, stroke by stroke
   const afterStroke = [];   // [bytes, canvas] after each stroke
 
+  await check('every control has an accessible name, and the studio fits 1280 x 800 and 1024 x 768', async () => {
+    const unnamed = await page.evaluate(`[...document.querySelectorAll('button, input, select, meter, canvas, [role=listbox]')]
+      .filter((e) => !(e.getAttribute('aria-label') || (e.labels && e.labels.length && e.labels[0].textContent.trim()) ||
+        (e.tagName === 'BUTTON' && e.textContent.trim()) || e.title))
+      .map((e) => e.id || e.outerHTML.slice(0, 60))`);
+    expect(unnamed.length === 0, `controls without a name: ${unnamed.join(', ')}`);
+    for (const [w, h] of [[1024, 768], [1280, 800]]) {
+      await page.viewport(w, h);
+      const fit = JSON.parse(await page.evaluate(`JSON.stringify((() => {
+        const d = document.documentElement;
+        const outside = [...document.querySelectorAll('.bar button, .bar .file-button, .bar meter, #message, .swatches')]
+          .filter((e) => { const r = e.getBoundingClientRect(); return r.right > innerWidth + 0.5 || r.bottom > innerHeight + 0.5 || r.width === 0; })
+          .map((e) => e.id || e.className);
+        const stage = document.getElementById('scroller').getBoundingClientRect();
+        return { scrolls: d.scrollWidth > innerWidth || d.scrollHeight > innerHeight, outside, stage: [stage.width, stage.height] };
+      })())`));
+      expect(!fit.scrolls, `${w} x ${h}: the page itself scrolls`);
+      expect(fit.outside.length === 0, `${w} x ${h}: out of view: ${fit.outside.join(', ')}`);
+      expect(fit.stage[0] >= 400 && fit.stage[1] >= 300, `${w} x ${h}: the canvas view is only ${fit.stage}`);
+    }
+  });
+
   await check('strokes in every mode with changing pressure equal quillcast-render, and the script shows them', async () => {
     await studio.set('colour', '#2a4d9b');
     await studio.set('second', '#e0c020');
