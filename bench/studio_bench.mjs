@@ -7,14 +7,14 @@
 //      sample, 447 KB, with strokes painted after it);
 //   3. opening a full block (the dense sample) and replaying it.
 //
-//   node --experimental-websocket bench/studio_bench.mjs [SITE_DIR]   (build-web/site by default)
+//   node bench/studio_bench.mjs [SITE_DIR]   (build-web/site by default)
 import { mkdtempSync, writeFileSync, readFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { execFileSync } from 'node:child_process';
-import { launchBrowser } from '../tests/studio/browser/browser.mjs';
-import { serveSite } from '../tests/studio/browser/site_server.mjs';
-import { Studio } from '../tests/studio/browser/studio_page.mjs';
+import { launchBrowser } from '../web/tests/studio/browser.mjs';
+import { serveSite } from '../web/tests/studio/site_server.mjs';
+import { Studio } from '../web/tests/studio/studio_page.mjs';
 
 const site = resolve(process.argv[2] || 'build-web/site');
 const root = resolve(new URL('..', import.meta.url).pathname);

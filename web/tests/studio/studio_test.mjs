@@ -3,7 +3,7 @@
 // held against the native tools: quillcast-render, quillcast-script and
 // quillcast-embed.
 //
-//   node --experimental-websocket studio_test.mjs SITE_DIR NATIVE_BIN WORK_DIR
+//   node web/tests/studio/studio_test.mjs SITE_DIR NATIVE_BIN WORK_DIR
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, rmSync, writeFileSync, readFileSync, existsSync } from 'node:fs';
 import { join, resolve } from 'node:path';
@@ -147,6 +147,12 @@ try {
     expect(/intact/i.test(report), `--check says: ${report}`);
     sameRgb(await studio.canvasRgb(), renderedRgb('drawing.exe'), width, 'page and the player');
     writeFileSync(join(work, 'page-canvas.rgb'), await studio.canvasRgb());
+  });
+
+  await check('Watch plays the drawing from the start in the web player', async () => {
+    const show = await page.inNewTab(() => page.click('#watch'),
+      "document.documentElement.dataset.show === 'ended' && document.getElementById('player').width");
+    expect(show === width + 14, `the player shows a window ${show} pixels wide`);
   });
 
   await check('a bad file leaves the drawing as it was and says so in one line', async () => {

@@ -16,7 +16,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 fail() { echo "exported_player_under_wine: $*" >&2; exit 1; }
 [ -f "$work/drawing.exe" ] && [ -f "$work/page-canvas.rgb" ] || fail "no exported player in $work (run studio_browser first)"
 
-bash "$here/../../e2e/player_under_wine.sh" "$native_bin" "$windows_bin" "$work/drawing.exe" "$e2e"
+bash "$here/../../../tests/e2e/player_under_wine.sh" "$native_bin" "$windows_bin" "$work/drawing.exe" "$e2e"
 convert "$e2e/run/expected-canvas.png" -depth 8 rgb:"$work/wine-canvas.rgb"
 cmp -s "$work/wine-canvas.rgb" "$work/page-canvas.rgb" || fail "the canvas under Wine differs from the page's"
 echo "exported_player_under_wine: the studio's player under Wine shows the page's canvas"

@@ -1,7 +1,7 @@
 // Takes the README's picture of the studio: the meadow sample opened to go
 // on painting, a few strokes added with a pen, at 1280 x 800.
 //
-//   node --experimental-websocket tests/studio/browser/screenshot.mjs SITE_DIR OUT.png
+//   node web/tests/studio/screenshot.mjs SITE_DIR OUT.png
 import { writeFileSync } from 'node:fs';
 import { resolve } from 'node:path';
 import { launchBrowser } from './browser.mjs';
