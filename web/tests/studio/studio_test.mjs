@@ -96,7 +96,10 @@ try {
         // Smudge goes across the strokes before it, to have colour to pick up.
         points.push(m === 2 ? [100 + (i % 3) * 4, 20 + i * 8, p] : [20 + i * 10, 40 + m * 80 + (i % 4) * 9, p]);
       }
+      // The last one at zoom 2: the page maps the pointer to canvas pixels.
+      if (m === 3) await studio.set('zoom', 2);
       await studio.stroke(points);
+      if (m === 3) await studio.set('zoom', 1);
       sent.push(points.slice(1).map((p) => p[2]));
       afterStroke.push([await studio.bytes(), await studio.canvasRgb()]);
     }
@@ -166,6 +169,18 @@ try {
     expect(message.includes('holiday.qcd') && !message.includes('\n'), `message: ${message}`);
     expect(await studio.bytes() === bytes, 'the byte count changed');
     sameRgb(await studio.canvasRgb(), canvas, width, 'after the bad file');
+  });
+
+  await check('pen only ignores the mouse; a mouse draws at the fixed level', async () => {
+    const bytes = await studio.bytes();
+    await page.click('#pen-only');
+    await page.penStroke([[700, 300, 0.5], [720, 310, 0.5]], 'mouse');
+    expect(await studio.bytes() === bytes, 'a mouse stroke was recorded with pen only on');
+    await page.click('#pen-only');
+    await studio.stroke([[50, 300, 9], [60, 305, 9], [70, 300, 9]], 'mouse');
+    const qcs = await studio.download('save-qcs', await phase('mouse'), 'drawing.qcs');
+    const last = qcs.toString().trim().split('\n').filter((l) => l.startsWith('stroke ')).pop();
+    expect(last === 'stroke 50,300 60,305/0 70,300/0', `the mouse stroke is recorded as: ${last}`);
   });
 
   await check('a stroke that does not fit is refused, and nothing recorded is lost', async () => {
