@@ -16,7 +16,7 @@ export async function launchBrowser({ width = 1280, height = 800, downloads } = 
   const tab = await browser.newPage();
   const page = new Page(browser, tab, await tab.createCDPSession(), await browser.target().createCDPSession());
   tab.on('pageerror', (e) => page.errors.push(e.message));
-  tab.on('dialog', (d) => d.accept().catch(() => {}));
+  tab.on('dialog', (d) => { page.dialogs.push(d.message()); d.accept().catch(() => {}); });
   await page.viewport(width, height);
   if (downloads) await page.setDownloads(downloads);
   return page;
@@ -29,6 +29,7 @@ class Page {
     this.cdp = (method, params) => cdp.send(method, params);
     this.browserCdp = browserCdp;
     this.errors = [];
+    this.dialogs = [];  // what confirm() and alert() asked
   }
 
   async close() {

@@ -7,6 +7,7 @@
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, rmSync, writeFileSync, readFileSync, existsSync } from 'node:fs';
 import { join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { launchBrowser } from './browser.mjs';
 import { serveSite } from './site_server.mjs';
 import { Studio } from './studio_page.mjs';
@@ -202,6 +203,23 @@ try {
     sameRgb(await studio.canvasRgb(), canvas, width, 'after the refused stroke');
     await studio.stroke([[10, 10, 5], [14, 12, 5]]);
     expect(await studio.bytes() > end, 'a short stroke still fits');
+  });
+
+  await check('New asks before discarding unsaved work, and makes a palette from a picture', async () => {
+    const asked = page.dialogs.length;
+    await page.click('#new');
+    expect(page.dialogs.length === asked + 1, 'New did not ask');
+    await page.setFiles('#palette-picture', [fileURLToPath(new URL('../../../docs/meadow.png', import.meta.url))]);
+    await page.waitFor("document.querySelector('input[name=palette-kind][value=picture]').checked");
+    await studio.set('new-width', 120);
+    await studio.set('new-height', 90);
+    await page.click('#new-create');
+    await page.waitFor("document.getElementById('canvas').width === 120");
+    const [palette, standard] = JSON.parse(await page.evaluate(
+      'JSON.stringify([window.studio.engine.palette(), window.studio.engine.standardPalette()])'));
+    const own = palette.filter((c) => !standard.includes(c)).length;
+    expect(own > 100, `only ${own} of the palette's colours come from the picture`);
+    expect(await studio.bytes() === 1056, `a new drawing holds ${await studio.bytes()} bytes`);
   });
 
   expect(page.errors.length === 0, `exceptions in the page: ${page.errors.join('; ')}`);
