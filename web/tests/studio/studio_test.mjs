@@ -159,6 +159,19 @@ try {
     expect(show === width + 14, `the player shows a window ${show} pixels wide`);
   });
 
+  await check('the .qcs and the .exe it took away open again as the same drawing', async () => {
+    const bytes = await studio.bytes();
+    const canvas = await studio.canvasRgb();
+    for (const file of ['paint/drawing.qcs', 'drawing.exe']) {
+      await page.evaluate("document.getElementById('message').textContent = ''");
+      await studio.openFile(join(work, file));
+      await page.waitFor("document.getElementById('message').textContent");
+      expect(!(await studio.messageIsError()), `${file}: ${await studio.message()}`);
+      expect(await studio.bytes() === bytes, `${file}: ${await studio.bytes()} bytes, not ${bytes}`);
+      sameRgb(await studio.canvasRgb(), canvas, width, file);
+    }
+  });
+
   await check('a bad file leaves the drawing as it was and says so in one line', async () => {
     const bytes = await studio.bytes();
     const canvas = await studio.canvasRgb();
