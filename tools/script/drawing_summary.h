@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "tools/script/drawing_model.h"
+#include "drawing/format.h"
 
 namespace script {
 
@@ -23,7 +23,7 @@ struct DrawingSummary {
     bool cut = false;             // a record is cut by the end of the block
 };
 
-DrawingSummary summarize(const Drawing& drawing);
+DrawingSummary summarize(const format::Drawing& drawing);
 
 struct PlayTime {
     double fromSeconds = 0;
