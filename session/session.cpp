@@ -5,7 +5,7 @@
 #include "canvas/canvas.h"
 #include "canvas/pen_state.h"
 #include "drawing/block.h"
-#include "drawing/palette_image.h"
+#include "drawing/format.h"
 #include "drawing/prologue.h"
 #include "drawing/reader.h"
 #include "drawing/records.h"
@@ -21,9 +21,6 @@ namespace session {
 State state;
 
 namespace {
-
-// The largest x a point after the first can carry beside a pressure.
-constexpr int kPressureMaxX = 1024;
 
 void resetPlayer() {
     resetShellState();
@@ -117,13 +114,8 @@ PenSettings pen() {
 }
 
 std::vector<std::uint32_t> palette() {
-    std::vector<std::uint32_t> out;
-    if (!paletteBuffer) return out;
-    for (std::uint32_t i = 0; i < kPaletteEntries; ++i) {
-        const std::uint8_t* slot = paletteBuffer + 4 + 4 * i;
-        out.push_back(std::uint32_t{slot[0]} | std::uint32_t{slot[1]} << 8 | std::uint32_t{slot[2]} << 16);
-    }
-    return out;
+    if (!paletteBuffer) return {};
+    return format::paletteColours(paletteBuffer);
 }
 
 std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }
@@ -166,10 +158,7 @@ void beginStroke(int x, int y) {
 void strokeTo(int x, int y, int pressure) {
     if (!state.stroke.active) return;
     std::uint16_t xWord = clampWord(x);
-    if (pressureEncoding) {
-        const int p = std::clamp(pressure, 0, 15);
-        xWord = static_cast<std::uint16_t>(p << 12 | std::clamp(x, 0, kPressureMaxX));
-    }
+    if (pressureEncoding) xWord = format::pressurePointWord(x, pressure);
     const std::uint16_t yWord = clampWord(y);
     state.stroke.words.push_back(xWord);
     state.stroke.words.push_back(yWord);
@@ -179,7 +168,8 @@ void strokeTo(int x, int y, int pressure) {
 bool isStroking() { return state.stroke.active; }
 
 std::uint32_t strokeBytes() {
-    return state.stroke.active ? static_cast<std::uint32_t>(10 + 2 * state.stroke.words.size()) : 0;
+    if (!state.stroke.active) return 0;
+    return static_cast<std::uint32_t>(format::strokeRecordSize(static_cast<std::int32_t>(1 + state.stroke.words.size() / 2)));
 }
 
 bool endStroke() {

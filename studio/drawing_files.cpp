@@ -1,7 +1,7 @@
 #include "studio/drawing_files.h"
 
 #include "tools/embed/embed.h"
-#include "tools/script/block_codec.h"
+#include "drawing/format.h"
 #include "tools/script/load_drawing.h"
 #include "tools/script/script_writer.h"
 
@@ -14,7 +14,7 @@ bool readDrawingFile(const std::vector<std::uint8_t>& file, const std::string& n
 }
 
 std::string drawingScript(const std::vector<std::uint8_t>& block, const std::string& source) {
-    return script::writeScript(script::decodeBlock(block.data()), source);
+    return script::writeScript(format::parseBlock(block.data()), source);
 }
 
 bool playerWithDrawing(const std::vector<std::uint8_t>& player, const std::vector<std::uint8_t>& block,

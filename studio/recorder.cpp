@@ -2,26 +2,25 @@
 
 #include <algorithm>
 
+#include "drawing/format.h"
 #include "session/session.h"
 
 namespace studio {
 
 namespace {
 
+// The engine holds a recorded colour with the flag that asks for the
+// nearest palette colour.
 constexpr std::uint32_t kPaletteFlag = 0x2000000;
-constexpr std::uint32_t kRgb = 0xFFFFFF;
-constexpr int kPressureMaxWidth = 1025;  // x of a point with pressure is at most 1024
-enum : std::uint16_t { kColour = 0, kPenMode = 1, kBrushSize = 3, kFill = 4, kDensity = 5 };
-constexpr std::uint32_t kSecondSelector = 1u << 28;
-constexpr std::uint32_t kThirdSelector = 2u << 28;
+constexpr std::uint32_t kRgb = format::kColourMask;
+constexpr int kPressureMaxWidth = format::kMaxPressureX + 1;
+enum : std::uint32_t { kPenSelector = 0, kSecondSelector = 1, kThirdSelector = 2 };
 constexpr int kSpeckle = 4;
 constexpr int kSmudge = 3;
 
-void addRecord(std::vector<std::uint8_t>& out, std::uint16_t opcode, std::uint32_t value) {
-    const std::uint8_t bytes[6] = {static_cast<std::uint8_t>(opcode),      static_cast<std::uint8_t>(opcode >> 8),
-                                   static_cast<std::uint8_t>(value),       static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-    out.insert(out.end(), bytes, bytes + 6);
+void addRecord(std::vector<std::uint8_t>& out, format::RecordOpcode opcode, std::uint32_t value) {
+    format::appendU16(out, static_cast<std::uint16_t>(opcode));
+    format::appendU32(out, value);
 }
 
 }  // namespace
@@ -59,20 +58,20 @@ std::vector<std::uint8_t> Recorder::penRecords(bool forStroke) const {
     std::vector<std::uint8_t> out;
     const session::PenSettings now = session::pen();
     const std::uint32_t colour = (pen_.colour & kRgb) | kPaletteFlag;
-    if (now.colour != colour) addRecord(out, kColour, pen_.colour & kRgb);
+    if (now.colour != colour) addRecord(out, format::ColourRecord, format::colourValue(pen_.colour, kPenSelector));
     if (!forStroke) return out;
     if (pen_.mode == kSpeckle) {
         if (now.secondColour != ((pen_.second & kRgb) | kPaletteFlag))
-            addRecord(out, kColour, (pen_.second & kRgb) | kSecondSelector);
+            addRecord(out, format::ColourRecord, format::colourValue(pen_.second, kSecondSelector));
         if (now.thirdColour != ((pen_.third & kRgb) | kPaletteFlag))
-            addRecord(out, kColour, (pen_.third & kRgb) | kThirdSelector);
+            addRecord(out, format::ColourRecord, format::colourValue(pen_.third, kThirdSelector));
     }
-    if (now.mode != pen_.mode) addRecord(out, kPenMode, static_cast<std::uint32_t>(pen_.mode));
+    if (now.mode != pen_.mode) addRecord(out, format::PenModeRecord, static_cast<std::uint32_t>(pen_.mode));
     // With pressure the level moves with each point; the least level stays.
     if (now.minLevel != pen_.level || (!session::carriesPressure() && now.level != pen_.level))
-        addRecord(out, kBrushSize, static_cast<std::uint32_t>(pen_.level));
+        addRecord(out, format::BrushSizeRecord, static_cast<std::uint32_t>(pen_.level));
     if (pen_.mode != kSmudge && now.density != pen_.density)
-        addRecord(out, kDensity, static_cast<std::uint32_t>(static_cast<std::uint16_t>(pen_.density)));
+        addRecord(out, format::DensityRecord, static_cast<std::uint32_t>(static_cast<std::uint16_t>(pen_.density)));
     return out;
 }
 
@@ -140,7 +139,7 @@ StrokeEnd Recorder::endStroke() {
 bool Recorder::fill() {
     if (stroking_ || !session::isOpen()) return false;
     std::vector<std::uint8_t> records = penRecords(false);
-    addRecord(records, kFill, 0);
+    addRecord(records, format::FillRecord, 0);
     if (!session::append(records.data(), records.size())) return false;
     fresh_ = false;
     history_.push();

@@ -45,10 +45,8 @@ QS_EXPORT const char* qs_error() { return lastError.c_str(); }
 QS_EXPORT void qs_standard_palette(std::uint32_t* out) {
     std::uint8_t image[kPaletteImageSize];
     fillPlaceholderPalette(image);
-    for (int i = 0; i < 256; ++i) {
-        const std::uint8_t* slot = image + 4 + 4 * i;
-        out[i] = std::uint32_t{slot[0]} | std::uint32_t{slot[1]} << 8 | std::uint32_t{slot[2]} << 16;
-    }
+    const std::vector<std::uint32_t> colours = format::paletteColours(image);
+    for (std::size_t i = 0; i < colours.size() && i < 256; ++i) out[i] = colours[i];
 }
 
 // palette: 256 words 0x00BBGGRR.

@@ -5,7 +5,6 @@
 #include "tests/tools/fake_player.h"
 #include "tools/embed/embed.h"
 #include "tools/samples/samples.h"
-#include "tools/script/block_codec.h"
 
 namespace {
 
