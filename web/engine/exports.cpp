@@ -59,6 +59,11 @@ EMSCRIPTEN_KEEPALIVE int qc_open(const char* path, double size) {
     return isOpen ? 1 : 0;
 }
 
+// The opened drawing's work bound, in millions of units (as --max-work).
+EMSCRIPTEN_KEEPALIVE void qc_set_work_limit(double millions) {
+    if (millions >= 1) opened.workLimit = static_cast<std::uint64_t>(millions * 1e6);
+}
+
 EMSCRIPTEN_KEEPALIVE const char* qc_message() { return message.c_str(); }
 EMSCRIPTEN_KEEPALIVE double qc_seconds() { return showSeconds; }
 EMSCRIPTEN_KEEPALIVE int qc_canvas_width() { return opened.canvasWidth; }

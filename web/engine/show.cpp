@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "shell/seal.h"
 #include "tools/common/files.h"
 #include "tools/common/headless_player.h"
 #include "tools/common/progress_bar.h"
@@ -26,6 +27,7 @@ tools::ShowSetup setupFor(const OpenedShow& show) {
     tools::ShowSetup setup;
     setup.block = show.block;
     setup.programPath = show.programPath;
+    setup.workLimit = show.workLimit;
     return setup;
 }
 
@@ -49,6 +51,12 @@ void describe(const tools::ShowOutcome& outcome, ShowResult& result) {
     }
 }
 
+bool isProgramFileIntact(const std::string& path) {
+    std::vector<std::uint8_t> file;
+    std::string error;
+    return tools::readFile(path, file, error) && isSealIntact(file.data(), file.size());
+}
+
 }  // namespace
 
 bool openShow(const std::string& path, std::uint64_t size, OpenedShow& show, std::string& error) {
@@ -59,6 +67,7 @@ bool openShow(const std::string& path, std::uint64_t size, OpenedShow& show, std
     script::DrawingSource source = script::DrawingSource::DrawingFile;
     if (!script::loadDrawing(path, show.block, source, error)) return false;
     show.isPlayer = source == script::DrawingSource::Player;
+    show.workLimit = tools::kDefaultWorkLimit;
     show.programPath = show.isPlayer ? path : std::string();
     tools::drawingCanvasSize(show.block, show.canvasWidth, show.canvasHeight);
     if (!tools::isCanvasHeld(show.canvasWidth, show.canvasHeight)) {
@@ -90,6 +99,8 @@ ShowResult finishShow(const OpenedShow& show, const FrameOut& out) {
         return result;
     }
     if (originUs < 0) originUs = lastTickUs;
+    // Cut short inside a tick: the show ran to where it stopped.
+    if (result.stopped) lastTickUs = tools::showClockMicroseconds();
     result.seconds = static_cast<double>(lastTickUs - originUs) / 1e6;
     std::vector<std::uint8_t> rgba;
     ChangeSink::send(outcome.picture, tools::wholeOf(outcome.picture), result.seconds, rgba, out);
@@ -97,6 +108,10 @@ ShowResult finishShow(const OpenedShow& show, const FrameOut& out) {
 }
 
 ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, double holdSeconds, const FrameOut& out) {
+    // A recording hands on the empty window before the player's check has
+    // spoken; a player that fails it is played the plain way, which shows
+    // nothing and gives the check's own message.
+    if (show.isPlayer && !isProgramFileIntact(show.programPath)) return finishShow(show, out);
     tools::ShowSetup setup = setupFor(show);
     tools::TimelapseSettings settings;
     settings.fps = fps;

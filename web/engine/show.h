@@ -21,6 +21,9 @@ struct OpenedShow {
     std::string programPath;          // a player's file, which its start-up check reads
     int canvasWidth = 0;
     int canvasHeight = 0;
+    // Work units a show may spend before it is stopped, as quillcast-render's
+    // --max-work: the renderer's bound unless the page asks for another.
+    std::uint64_t workLimit = 0;
 };
 
 // Opens `path` (a file the page wrote into the module's file system, `size`

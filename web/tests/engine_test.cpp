@@ -156,6 +156,11 @@ TEST(EnginePlayer, WritesPlayersThatPlayAndRefusesOnesWhoseSealFails) {
     EXPECT_FALSE(refused.played);
     EXPECT_NE(refused.message.find("This program has been corrupted!"), std::string::npos) << refused.message;
     EXPECT_EQ(changes, 0);
+    // Recorded, it shows nothing either: not even the empty window before the check.
+    const web::ShowResult recorded = web::recordShow(show, 60, false, 0, [&](const web::FrameChange&) { ++changes; });
+    EXPECT_TRUE(recorded.corrupted);
+    EXPECT_EQ(recorded.message, refused.message);
+    EXPECT_EQ(changes, 0);
     std::remove(path.c_str());
 }
 

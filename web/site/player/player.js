@@ -27,6 +27,8 @@ let playing = false;
 let speed = 1;
 let toEnd = false;
 let lastNow = null;
+let workMillions = 0;   // the work bound of the deep link; 0: the renderer's
+let spare = new Engine(); // started ahead, so that its module loads while a drawing is fetched
 
 function say(text, isError = false) {
   ui.message.textContent = text;
@@ -43,14 +45,15 @@ function oneLine(text) {
 // until then, and if it is refused, the current one plays on.
 async function openInput(input) {
   const count = ++openCount;
-  const engine = new Engine();
+  const engine = spare;
+  spare = new Engine();
   const show = {
     name: input.name, input, engine, timeline: new ShowTimeline(), final: null, finalSeconds: 0,
     splashes: ui.splash.checked, recording: null, adopted: false, finishedPicture: false,
   };
   if (!current) document.documentElement.dataset.show = 'opening';
   try {
-    show.opened = await engine.open(input.name, input.blob);
+    show.opened = await engine.open(input.name, input.blob, workMillions);
   } catch (error) {
     engine.terminate();
     if (count === openCount) refuse(error.message);
@@ -92,7 +95,10 @@ function settle(show, result) {
     }
     return false;
   }
-  if (result.status === ShowStatus.Stopped) say(`${show.name}: ${result.message}`, true);
+  if (result.status === ShowStatus.Stopped) {
+    adopt(show);
+    say(`${show.name}: ${result.message}`, true);
+  }
   return true;
 }
 
@@ -277,6 +283,7 @@ function followDeepLink() {
   const link = readDeepLink();
   if (link.speed) setSpeed(link.speed === 'end' || kSpeeds.includes(Number(link.speed)) ? link.speed : '1');
   ui.splash.checked = link.splash;
+  workMillions = link.work;
   if (link.drawing) {
     playing = true;
     openUrl(link.drawing);

@@ -43,9 +43,11 @@ export class Engine {
   }
 
   // Opens a drawing file, a script or a player: {canvasWidth, canvasHeight,
-  // isPlayer}, or Refused with the reason.
-  async open(name, blob) {
-    const result = await this.request('open', { name, blob });
+  // isPlayer}, or Refused with the reason. workMillions: the work bound in
+  // millions of units, as quillcast-render's --max-work (the renderer's own
+  // bound when not given).
+  async open(name, blob, workMillions = 0) {
+    const result = await this.request('open', { name, blob, workMillions });
     if (result.refused) throw new Refused(result.refused);
     return result;
   }

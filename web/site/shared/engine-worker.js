@@ -45,13 +45,14 @@ function safeName(name) {
 }
 
 const handlers = {
-  async open(engine, { name, blob }) {
+  async open(engine, { name, blob, workMillions }) {
     const path = safeName(name);
     if (blob.size <= engine._qc_input_limit()) {
       engine.FS.writeFile(path, new Uint8Array(await blob.arrayBuffer()));
     }
     const ok = engine.ccall('qc_open', 'number', ['string', 'number'], [path, blob.size]);
     if (!ok) return { refused: engine.UTF8ToString(engine._qc_message()) };
+    if (workMillions) engine._qc_set_work_limit(workMillions);
     return {
       canvasWidth: engine._qc_canvas_width(),
       canvasHeight: engine._qc_canvas_height(),

@@ -38,12 +38,15 @@ export function watchDrops(element, onInput) {
   });
 }
 
-// The page's deep link: #drawing=<URL>&speed=<N|end>&splash=1.
+// The page's deep link: #drawing=<URL>&speed=<N|end>&splash=1&work=<N>
+// (work: the bound on a show's work in millions of units, as
+// quillcast-render's --max-work).
 export function readDeepLink(hash = location.hash) {
   const params = new URLSearchParams(hash.replace(/^#/, ''));
   return {
     drawing: params.get('drawing'),
     speed: params.get('speed'),
     splash: params.get('splash') === '1',
+    work: Number(params.get('work')) || 0,
   };
 }
