@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tools/common/frame_sink.h"
+#include "tools/render/frame_sink.h"
 #include "web/engine/show.h"
 
 namespace web {
