@@ -5,7 +5,8 @@
 // interpreter, a few at a time or a stroke point by point as it is being
 // made. The canvas is exactly what a full show of the same records shows.
 //
-// One session at a time: the player's state is process-wide. Checkpoints of
+// One session at a time, and no other show in the process while it is open:
+// the player's state is process-wide. Checkpoints of
 // the whole engine state are in session/checkpoint.h.
 #pragma once
 
