@@ -6,8 +6,8 @@
 // made. The canvas is exactly what a full show of the same records shows.
 //
 // One session at a time, and no other show in the process while it is open:
-// the player's state is process-wide. Checkpoints of
-// the whole engine state are in session/checkpoint.h.
+// the player's state is process-wide. Checkpoints of the whole engine state
+// are in session/checkpoint.h.
 #pragma once
 
 #include <cstddef>
