@@ -28,8 +28,13 @@ case "$drawing" in
   *.exe) cp "$drawing" "$run/player.exe" ;;
   *) "$native_bin/quillcast-embed" "$windows_bin/quillcast.exe" "$drawing" -o "$run/player.exe" ;;
 esac
-"$native_bin/quillcast-render" "$run/player.exe" -o "$run/expected-window.png"
-"$native_bin/quillcast-render" "$run/player.exe" --canvas-only -o "$run/expected-canvas.png"
+# An hour of the show's clock and 20 million units of work: far beyond the
+# sample's needs; a show that never ends stops here within a second (exit 3).
+bounds=(--max-seconds 3600 --max-work 20)
+"$native_bin/quillcast-render" "$run/player.exe" "${bounds[@]}" -o "$run/expected-window.png" ||
+  fail "quillcast-render did not finish the show (status $?)"
+"$native_bin/quillcast-render" "$run/player.exe" "${bounds[@]}" --canvas-only -o "$run/expected-canvas.png" ||
+  fail "quillcast-render did not finish the show (status $?)"
 
 status=0
 "$here/../wine/wine_run.sh" --prefix "$(dirname "$work")/wine/prefix" --timeout 240 \
