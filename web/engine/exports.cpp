@@ -59,9 +59,10 @@ EMSCRIPTEN_KEEPALIVE int qc_open(const char* path, double size) {
     return isOpen ? 1 : 0;
 }
 
-// The opened drawing's work bound, in millions of units (as --max-work).
+// The opened drawing's work bound, in millions of units (as --max-work);
+// anything but a positive number leaves the renderer's bound.
 EMSCRIPTEN_KEEPALIVE void qc_set_work_limit(double millions) {
-    if (millions >= 1) opened.workLimit = static_cast<std::uint64_t>(millions * 1e6);
+    if (millions > 0) opened.workLimit = static_cast<std::uint64_t>(millions * 1e6) + 1;
 }
 
 EMSCRIPTEN_KEEPALIVE const char* qc_message() { return message.c_str(); }

@@ -96,7 +96,7 @@ describe('bad input', () => {
       await page.close();
     });
 
-  test('a hostile drawing stops at the work bound, and the page says where', { timeout: kShowTimeoutMs }, async () => {
+  test('a hostile drawing stops at the work bound, and the page says where', { timeout: 2 * kShowTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/hostile.qcs&speed=end&work=5');
     await waitForMessage(page, /^hostile\.qcs: stopped after \d+\.\d+ s of the show: the work limit$/, kShowTimeoutMs);
     await waitForShow(page, 'ended', kShowTimeoutMs);
@@ -139,6 +139,20 @@ describe('pacing and controls', () => {
     assert.ok(await page.$eval('#progress', (p) => Number(p.value)) < 5);
     await page.close();
   });
+
+  test('on a high-density screen each pixel is a whole number of screen pixels', { timeout: kShowTimeoutMs },
+    async () => {
+      const page = await chromium.browser.newPage();
+      await page.setViewport({ width: 900, height: 700, deviceScaleFactor: 3 });
+      await page.goto(`${server.url}index.html#drawing=/fixtures/quick.qcd&speed=end`);
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const shown = () => page.$eval('#player', (c) => [c.width, c.getBoundingClientRect().width * devicePixelRatio]);
+      assert.deepEqual(await shown(), [174, 3 * 174]);
+      await page.select('#zoom', '6');
+      assert.deepEqual(await shown(), [174, 6 * 174]);
+      assert.equal(await page.$eval('#player', (c) => getComputedStyle(c).imageRendering), 'pixelated');
+      await page.close();
+    });
 
   test('splash screens show on a screen round the window', { timeout: kShowTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/quick.qcd&speed=1&splash=1');
