@@ -151,6 +151,9 @@ async function openFile(file) {
   const started = performance.now();
   const bytes = new Uint8Array(await file.arrayBuffer());
   if (!engine.openFile(bytes, file.name)) {
+    // The drawing that was open stays (the engine opens it again when the
+    // file got as far as replacing it): show what the engine holds.
+    view.reset();
     say(engine.error(), true);
     return;
   }

@@ -183,6 +183,18 @@ describe('the studio', () => {
     assert.ok(message.includes('holiday.qcd') && !message.includes('\n'), `message: ${message}`);
     assert.equal(await studio.bytes(), bytes, 'bytes');
     assertSameRgb(await studio.canvasRgb(), canvas, 'after the bad file');
+
+    // A drawing whose canvas is too large to hold: read, then refused.
+    const script = readFileSync(path.join(work, 'paint/drawing.qcs'), 'utf8').replace(/^header width \d+ height \d+/m,
+      'header width 60000 height 60000');
+    writeFileSync(path.join(work, 'huge.qcs'), script);
+    tool('quillcast-script', ['build', 'huge.qcs', '-o', 'huge.qcd']);
+    await studio.evaluate("document.getElementById('message').textContent = ''");
+    await studio.openFile(path.join(work, 'huge.qcd'));
+    await studio.waitFor("document.documentElement.dataset.message === 'error'");
+    assert.match(await studio.message(), /huge\.qcd: .*too large/);
+    assert.equal(await studio.bytes(), bytes, 'bytes after the huge canvas');
+    assertSameRgb(await studio.canvasRgb(), canvas, 'after the huge canvas');
   });
 
   test('pen only ignores the mouse; a mouse draws at the fixed level', { timeout: kTimeoutMs }, async () => {
