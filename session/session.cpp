@@ -29,8 +29,6 @@ void resetPlayer() {
     resetPenState();
 }
 
-emu::SurfaceView surfaceOfDc(HDC dc) { return emu::surfaceOf(dc); }
-
 std::uint16_t clampWord(int v) {
     return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767)));
 }
@@ -39,12 +37,12 @@ std::uint16_t clampWord(int v) {
 
 emu::SurfaceView windowSurface() {
     HDC dc = GetDC(state.window);
-    const emu::SurfaceView view = surfaceOfDc(dc);
+    const emu::SurfaceView view = emu::surfaceOf(dc);
     ReleaseDC(state.window, dc);
     return view;
 }
 
-emu::SurfaceView backingSurface() { return surfaceOfDc(canvasDc); }
+emu::SurfaceView backingSurface() { return emu::surfaceOf(canvasDc); }
 
 void close() {
     if (state.window) DestroyWindow(state.window);
