@@ -6,7 +6,7 @@
 #include "shell/seal.h"
 #include "tools/common/files.h"
 #include "tools/common/headless_player.h"
-#include "tools/render/progress_bar.h"
+#include "tools/common/progress_bar.h"
 #include "tools/embed/embed.h"
 #include "tools/render/show_clock.h"
 #include "tools/render/timelapse.h"
