@@ -3,6 +3,7 @@
 URL. Any static web server will do as well; this one sends the MIME type
 that browsers need to compile WebAssembly as it arrives."""
 import argparse
+import functools
 import http.server
 import os
 import sys
@@ -23,8 +24,12 @@ class SiteHandler(http.server.SimpleHTTPRequestHandler):
     def translate_path(self, path):
         for prefix, folder in self.mounts.items():
             if path.startswith(prefix + "/"):
-                relative = path[len(prefix):].split("?", 1)[0].split("#", 1)[0]
-                return super().translate_path(relative).replace(os.getcwd(), folder, 1)
+                site = self.directory
+                self.directory = folder
+                try:
+                    return super().translate_path(path[len(prefix):])
+                finally:
+                    self.directory = site
         return super().translate_path(path)
 
     def log_message(self, format, *args):
@@ -45,8 +50,8 @@ def main():
     for mount in args.mount:
         prefix, _, folder = mount.partition("=")
         SiteHandler.mounts["/" + prefix.strip("/")] = os.path.abspath(folder)
-    os.chdir(args.site)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), SiteHandler)
+    handler = functools.partial(SiteHandler, directory=os.path.abspath(args.site))
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), handler)
     server.verbose = args.verbose
     print(f"http://127.0.0.1:{server.server_address[1]}/", flush=True)
     try:

@@ -1,5 +1,7 @@
 #include "web/engine/change_sink.h"
 
+#include <cstdio>
+
 namespace web {
 
 bool ChangeSink::add(const tools::Picture& frame, double seconds) {
@@ -11,6 +13,17 @@ bool ChangeSink::addChanged(const tools::Picture& frame, double seconds, const t
     const bool sameSize = sent_ && frame.width == last_.width && frame.height == last_.height;
     if (sameSize && changed.empty()) return true;
     const tools::PictureRect rect = sameSize ? changed : tools::wholeOf(frame);
+    const std::size_t bytes = static_cast<std::size_t>(rect.width) * static_cast<std::size_t>(rect.height) * 4;
+    if (bytes > budget_ - spent_) {
+        full_ = true;
+        fullAt_ = seconds;
+        char text[120];
+        std::snprintf(text, sizeof text, "stopped after %.3f s of the show: its changes passed %g MiB", seconds,
+                      static_cast<double>(budget_) / (1 << 20));
+        error_ = text;
+        return false;
+    }
+    spent_ += bytes;
     send(frame, rect, seconds, rgba_, out_);
     if (sameSize) {
         tools::copyRect(frame, last_, rect);

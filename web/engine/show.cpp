@@ -6,8 +6,8 @@
 #include "shell/seal.h"
 #include "tools/common/files.h"
 #include "tools/common/headless_player.h"
-#include "tools/common/progress_bar.h"
 #include "tools/embed/embed.h"
+#include "tools/common/progress_bar.h"
 #include "tools/render/show_clock.h"
 #include "tools/render/timelapse.h"
 #include "tools/script/load_drawing.h"
@@ -107,7 +107,8 @@ ShowResult finishShow(const OpenedShow& show, const FrameOut& out) {
     return result;
 }
 
-ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, double holdSeconds, const FrameOut& out) {
+ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, double holdSeconds, const FrameOut& out,
+                      std::size_t budgetBytes) {
     // A recording hands on the empty window before the player's check has
     // spoken; a player that fails it is played the plain way, which shows
     // nothing and gives the check's own message.
@@ -121,7 +122,7 @@ ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, dou
         setup.screenWidth = std::max(show.canvasWidth + 2 * kFrameBorder, kSplashScreenWidth);
         setup.screenHeight = std::max(show.canvasHeight + 2 * kFrameBorder, kSplashScreenHeight);
     }
-    ChangeSink sink(out);
+    ChangeSink sink(out, budgetBytes);
     tools::ProgressBar silent("", false);
     tools::TimelapseResult recorded;
     const bool ok = tools::recordTimelapse(setup, settings, {&sink}, silent, recorded);
@@ -129,6 +130,13 @@ ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, dou
     if (recorded.corrupted) {
         result.corrupted = true;
         result.message = recorded.message;
+        return result;
+    }
+    if (sink.isFull()) {
+        result.played = true;
+        result.stopped = true;
+        result.message = sink.error();
+        result.seconds = sink.fullAt();
         return result;
     }
     if (!ok) {

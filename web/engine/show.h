@@ -53,11 +53,17 @@ struct ShowResult {
 // The finished window, handed on as one change at the show's length.
 ShowResult finishShow(const OpenedShow& show, const FrameOut& out);
 
+// The bytes of changes one recorded show may hand on: far more than any
+// sample needs (the dense one, 143 s of show, needs 40 MB).
+constexpr std::size_t kChangeBudgetBytes = std::size_t{256} << 20;
+
 // The whole show at `fps` frames a second of its clock; only what changed
 // is handed on. With splashes, the picture is a screen just large enough for
 // the window and the splashes, from the program's start to the end of the
-// closing splash, which the viewer calls up after `holdSeconds`.
-ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, double holdSeconds, const FrameOut& out);
+// closing splash, which the viewer calls up after `holdSeconds`. A show
+// whose changes pass `budgetBytes` is stopped there, as by a bound.
+ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, double holdSeconds, const FrameOut& out,
+                      std::size_t budgetBytes = kChangeBudgetBytes);
 
 // A copy of `player` carrying the opened drawing, sealed.
 bool writePlayer(const OpenedShow& show, const std::vector<std::uint8_t>& player, std::vector<std::uint8_t>& newPlayer,

@@ -113,6 +113,31 @@ TEST(EngineShow, RecordedChangesAddUpToTheFinishedPictureOnTheSameClock) {
     EXPECT_EQ(recorded.rgba, finished.rgba);
 }
 
+TEST(EngineShow, ARecordingWhoseChangesPassTheBoundStopsThereAndSaysWhere) {
+    web::OpenedShow show;
+    std::string error;
+    ASSERT_TRUE(web::openShow(sample("quick.qcs"), readAll(sample("quick.qcs")).size(), show, error)) << error;
+    std::size_t bytes = 0;
+    double last = 0;
+    const std::size_t budget = std::size_t{128} << 10;  // the first picture (91 KiB) and a few strokes
+    const web::ShowResult cut = web::recordShow(
+        show, 60, false, 0,
+        [&](const web::FrameChange& c) {
+            bytes += static_cast<std::size_t>(c.width) * c.height * 4;
+            last = c.seconds;
+        },
+        budget);
+    ASSERT_TRUE(cut.played);
+    EXPECT_TRUE(cut.stopped);
+    EXPECT_LE(bytes, budget);
+    EXPECT_GT(bytes, 0u);
+    EXPECT_GE(cut.seconds, last);
+    const web::ShowResult whole = web::finishShow(show, [](const web::FrameChange&) {});
+    EXPECT_LT(cut.seconds, whole.seconds);
+    EXPECT_NE(cut.message.find("stopped after"), std::string::npos) << cut.message;
+    EXPECT_NE(cut.message.find("its changes passed 0.125 MiB"), std::string::npos) << cut.message;
+}
+
 TEST(EngineShow, SplashesMakeTheScreenRoundTheWindowAndLengthenTheShow) {
     web::OpenedShow show;
     std::string error;

@@ -21,7 +21,7 @@ const stats = { firstFrameAt: null, endedAt: null, finishMs: null, recordMs: nul
 window.quillcastStats = stats;
 
 let current = null;     // the show on screen
-let openCount = 0;      // the latest open wins
+let openCount = 0;      // numbers the opens: a later one wins over an earlier one
 let position = 0;       // seconds of the show's clock on screen
 let playing = false;
 let speed = 1;
@@ -48,19 +48,15 @@ async function openInput(input) {
   const engine = spare;
   spare = new Engine();
   const show = {
-    name: input.name, input, engine, timeline: new ShowTimeline(), final: null, finalSeconds: 0,
-    splashes: ui.splash.checked, recording: null, adopted: false, finishedPicture: false,
+    count, name: input.name, input, engine, timeline: new ShowTimeline(), final: null, finalSeconds: 0,
+    splashes: ui.splash.checked, recording: null, adopted: false, dropped: false, finishedPicture: false,
   };
   if (!current) document.documentElement.dataset.show = 'opening';
   try {
     show.opened = await engine.open(input.name, input.blob, workMillions);
   } catch (error) {
     engine.terminate();
-    if (count === openCount) refuse(error.message);
-    return;
-  }
-  if (count !== openCount) {
-    engine.terminate();
+    refuse(error.message);
     return;
   }
   if (toEnd) finishShow(show);
@@ -74,6 +70,12 @@ function refuse(text) {
 
 function adopt(show) {
   if (show.adopted) return;
+  if (current && current.count > show.count) {
+    // A later drawing got its picture first: this one is not wanted any more.
+    show.dropped = true;
+    show.engine.terminate();
+    return;
+  }
   if (current) current.engine.terminate();
   show.adopted = true;
   current = show;
@@ -85,6 +87,7 @@ function adopt(show) {
 
 // A run the engine ended: refused or failed shows go, stopped ones say where.
 function settle(show, result) {
+  if (show.dropped) return false;
   if (result.status === ShowStatus.Corrupted || result.status === ShowStatus.NotRun) {
     const text = result.message || 'the show could not be played';
     if (!show.adopted) {
@@ -116,7 +119,7 @@ function recordShow(show) {
     show.timeline.finishAt(result.seconds);
     adopt(show);
   }, (error) => {
-    if (!show.adopted) refuse(`${show.name}: ${error.message}`);
+    if (!show.adopted && !show.dropped) refuse(`${show.name}: ${error.message}`);
   });
 }
 
@@ -128,7 +131,7 @@ function finishShow(show) {
     show.finalSeconds = result.seconds;
     adopt(show);
   }, (error) => {
-    if (!show.adopted) refuse(`${show.name}: ${error.message}`);
+    if (!show.adopted && !show.dropped) refuse(`${show.name}: ${error.message}`);
   });
 }
 
