@@ -116,6 +116,7 @@ ShowOutcome runShow(const ShowSetup& setup) {
     }
     resetPlayerState();
     emu::resetDesktop(setup.screenWidth, setup.screenHeight);
+    emu::setTimerResolution(setup.timerResolutionNs);
     loadDrawingBlock(setup.block.data());
     HINSTANCE module = emu::createModule(compiledResources(), compiledResourcesSize(),
                                          setup.programPath.empty() ? nullptr : setup.programPath.c_str());
