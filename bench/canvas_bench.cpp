@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr int kFrame = 7;
 constexpr int kSize = 1000;
 const char* const kModeNames[] = {"", "Blend", "Darken", "Smudge", "Speckle"};
 
@@ -31,11 +30,11 @@ struct Segment {
 std::vector<Segment> makeStrokes() {
     std::vector<Segment> segments;
     for (int k = 0; k < 20; ++k) {
-        const int y = kFrame + 30 + 47 * k;
-        int px = kFrame + 20;
+        const int y = kFrameBorder + 30 + 47 * k;
+        int px = kFrameBorder + 20;
         int py = y;
         for (int i = 1; i <= 12; ++i) {
-            const int x = kFrame + 20 + 80 * i;
+            const int x = kFrameBorder + 20 + 80 * i;
             const int ny = y + ((i % 2) ? 17 : -5);
             segments.push_back(Segment{i == 1, px, py, x, ny});
             px = x;
@@ -70,10 +69,10 @@ public:
         emu::resetDesktop();
         resetPenState();
         windowDc_ = CreateCompatibleDC(nullptr);
-        windowBitmap_ = CreateBitmap(kSize + 2 * kFrame, kSize + 2 * kFrame, 1, 32, nullptr);
+        windowBitmap_ = CreateBitmap(kSize + 2 * kFrameBorder, kSize + 2 * kFrameBorder, 1, 32, nullptr);
         SelectObject(windowDc_, windowBitmap_);
         canvas_ = std::make_unique<Canvas>(windowDc_);
-        canvas_->setUp(nullptr, kFrame, kFrame, kSize, kSize, kFrame, kFrame, 10, 10);
+        canvas_->setUp(nullptr, kFrameBorder, kFrameBorder, kSize, kSize, kFrameBorder, kFrameBorder, 10, 10);
         canvas_->repaint(windowDc_);
         segments_ = makeStrokes();
     }
@@ -88,8 +87,8 @@ public:
     void reset() {
         canvas_->setPenColour(0x02F0F0F0);
         canvas_->fill(windowDc_);
-        for (int x = kFrame; x < kFrame + kSize; x += 8) {
-            const RECT stripe{x, kFrame, x + 4, kFrame + kSize};
+        for (int x = kFrameBorder; x < kFrameBorder + kSize; x += 8) {
+            const RECT stripe{x, kFrameBorder, x + 4, kFrameBorder + kSize};
             const HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(0x200000 + x * 97));
             FillRect(windowDc_, &stripe, brush);
             FillRect(canvasDc, &stripe, brush);

@@ -91,6 +91,7 @@ void Canvas::fillCanvasArea(HDC dc, std::uint32_t colour) {
     FillRect(dc, &area, brush);
     FillRect(canvasDc, &area, brush);
     DeleteObject(brush);
+    touchedRect = area;
     // Smudge will not pick up the background colour.
     penState.canvasColour = colour;
 }

@@ -11,6 +11,10 @@
 
 #include "platform/platform.h"
 
+// The gilded frame's width on each side: the canvas lies at (7, 7) in the
+// player's window, which is the canvas plus 14 pixels each way.
+constexpr int kFrameBorder = 7;
+
 class Canvas {
 public:
     // Makes canvasDc and frameDc compatible with referenceDc and records its

@@ -26,6 +26,7 @@ int canvasHeight = 0;
 int borderWidth = 0;
 int borderHeight = 0;
 RECT clipRect = {0, 0, 0, 0};
+RECT touchedRect = {0, 0, 0, 0};
 std::uint64_t pixelDecisions = 0;
 
 void resetPenState() {
@@ -35,5 +36,6 @@ void resetPenState() {
     canvasLeft = canvasTop = canvasWidth = canvasHeight = 0;
     borderWidth = borderHeight = 0;
     clipRect = RECT{0, 0, 0, 0};
+    touchedRect = RECT{0, 0, 0, 0};
     pixelDecisions = 0;
 }

@@ -42,6 +42,12 @@ extern int borderWidth;
 extern int borderHeight;
 extern RECT clipRect;             // the canvas area; empty until the first repaint
 
+// The window area drawn into since a host last emptied it (session/): each
+// segment adds its ends' box widened by the brush's reach, each clear or
+// fill the canvas area. Left to right and top to bottom, exclusive; not
+// clipped. Nothing that draws reads it.
+extern RECT touchedRect;
+
 // Pixel decisions made since the start (or the last reset): a figure for the
 // tools' statistics and benchmarks, read by nothing that draws.
 extern std::uint64_t pixelDecisions;

@@ -2,6 +2,7 @@
 // segment, each point stamps the brush mask of the current level, and each
 // mask pixel that needs deciding goes to the pen mode. The order of the
 // steps fixes which RandomTable value each pixel gets.
+#include <algorithm>
 #include <cstdlib>
 
 #include "canvas/brush_masks.h"
@@ -17,6 +18,19 @@ Canvas* walkingCanvas = nullptr;
 
 VOID CALLBACK traceLinePoint(int x, int y, LPARAM data) {
     walkingCanvas->traceStep(x, y, reinterpret_cast<HDC>(data));
+}
+
+// Grows touchedRect by the box that a segment's stamps can reach.
+void touchSegment(int x1, int y1, int x2, int y2) {
+    const RECT reach{std::min(x1, x2) - kMaskCentre, std::min(y1, y2) - kMaskCentre,
+                     std::max(x1, x2) + kMaskCentre + 1, std::max(y1, y2) + kMaskCentre + 1};
+    RECT& t = touchedRect;
+    if (t.left >= t.right || t.top >= t.bottom) {
+        t = reach;
+        return;
+    }
+    t = RECT{std::min(t.left, reach.left), std::min(t.top, reach.top), std::max(t.right, reach.right),
+             std::max(t.bottom, reach.bottom)};
 }
 
 // Smudge ignores points within this distance of its sample, in both axes.
@@ -51,6 +65,7 @@ void Canvas::setBrushSize(std::int32_t value) {
 void Canvas::drawSegment(HDC dc, int x1, int y1, int x2, int y2) {
     if (!ready_) return;
     if (penState.penMode == Speckle && penState.beginStroke) refreshSpeckleMatrix();
+    touchSegment(x1, y1, x2, y2);
     Canvas* const outer = walkingCanvas;
     walkingCanvas = this;
     LineDDA(x1, y1, x2, y2, traceLinePoint, reinterpret_cast<LPARAM>(dc));

@@ -5,13 +5,16 @@
 // In the Windows build the block sits alone in the PE section ".qcdraw", so
 // that a tool can find it in a built player and overwrite it without
 // relinking. A fresh build carries a placeholder block: byte 0 is 0x44 ('D').
+// The layout of the bytes is drawing/format.h.
 #pragma once
 
 #include <cstdint>
 
-constexpr std::uint32_t kDrawingBlockSize = 451000;
-constexpr std::uint32_t kDrawingStreamStart = 8;
-constexpr std::uint8_t kPlaceholderByte = 0x44;
+#include "drawing/format.h"
+
+using format::kDrawingBlockSize;
+using format::kDrawingStreamStart;
+using format::kPlaceholderByte;
 
 // The block as the program sees it in memory. Only the reader reads it.
 extern std::uint8_t drawingBlock[kDrawingBlockSize];

@@ -1,14 +1,16 @@
 // Logical-palette images: the 1032-byte buffers from which the player's
-// palettes are made. Layout: version (u16), entry count (u16), then 257
-// four-byte slots (red, green, blue, flags).
+// palettes are made. Layout (drawing/format.h): version (u16), entry count
+// (u16), then 257 four-byte slots (red, green, blue, flags).
 #pragma once
 
 #include <cstdint>
 
-constexpr std::uint32_t kPaletteImageSize = 1032;
-constexpr std::uint16_t kPaletteVersion = 0x300;
-constexpr std::uint16_t kPaletteEntries = 256;
-constexpr std::uint16_t kPaletteSlots = 257;
+#include "drawing/format.h"
+
+using format::kPaletteEntries;
+using format::kPaletteImageSize;
+using format::kPaletteSlots;
+using format::kPaletteVersion;
 
 // An entry count above the 257 slots would let the palette be read past the
 // end of the buffer: such a count becomes 257.

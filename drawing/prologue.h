@@ -1,4 +1,5 @@
-// The stream prologue: FormatMarker, DrawingHeader and DrawingPalette.
+// The stream prologue: FormatMarker, DrawingHeader and DrawingPalette, read
+// by the player into its process-wide state. Layout: drawing/format.h.
 //
 //   marker  extra words  header at  palette at  first record at
 //   48      2            14         28          1060   (points carry pressure)
@@ -9,9 +10,11 @@
 
 #include <cstdint>
 
-constexpr std::uint16_t kMarkerPressure = 48;
-constexpr std::uint16_t kMarkerOneExtra = 49;
-constexpr std::uint16_t kMarkerFourExtra = 999;
+#include "drawing/format.h"
+
+using format::kMarkerFourExtra;
+using format::kMarkerOneExtra;
+using format::kMarkerPressure;
 
 // The 14-byte DrawingHeader as it lies in the stream. Only width and height
 // are used; both are unsigned, so 0x8000 is 32768.
@@ -21,7 +24,7 @@ struct DrawingHeader {
     std::uint16_t height;
     std::uint8_t unused[8];
 };
-static_assert(sizeof(DrawingHeader) == 14, "the header is 14 bytes in the stream");
+static_assert(sizeof(DrawingHeader) == format::kHeaderSize, "the header is 14 bytes in the stream");
 
 extern DrawingHeader drawingHeader;
 

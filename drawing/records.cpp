@@ -1,6 +1,7 @@
 #include "drawing/records.h"
 
 #include "canvas/canvas.h"
+#include "canvas/pen_modes.h"
 #include "drawing/prologue.h"
 #include "drawing/reader.h"
 #include "shell/state.h"
@@ -9,7 +10,7 @@ namespace {
 
 // A payload field. A read that fails at the end of the block copies nothing;
 // its record is then dropped, and the cursor stays where the read left it.
-bool readValue(std::uint32_t& value) { return readDrawing(&value, 4, 1); }
+bool readValue(std::uint32_t& value) { return readDrawing(&value, format::kValueSize, 1); }
 
 // A window context with the playback palette selected and realised, as every
 // drawing call on the window needs; released when it goes out of scope.
@@ -32,8 +33,8 @@ private:
 void playColour() {
     std::uint32_t value = 0;
     if (!readValue(value)) return;
-    const std::uint32_t selector = value >> 28;
-    const std::uint32_t colour = (value & 0xFFFFFF) | kPaletteFlag;
+    const std::uint32_t selector = format::colourSelector(value);
+    const std::uint32_t colour = (value & format::kColourMask) | kPaletteFlag;
     if (!canvas) return;
     if (selector == 0) canvas->setPenColour(colour);
     if (selector == 1) canvas->setSecondColour(colour);
@@ -61,35 +62,41 @@ void pumpOneMessage() {
 void playStroke(HWND window) {
     std::int32_t count = 0;
     std::int16_t first[2] = {0, 0};
-    if (!readDrawing(&count, 4, 1) || !readDrawing(first, 2, 2)) return;
-    if (canvas) canvas->beginStroke();
-    std::int32_t previousX = first[0];
-    std::int32_t previousY = first[1];
+    if (!readDrawing(&count, format::kStrokeCountSize, 1) || !readDrawing(first, format::kWordSize, 2)) return;
+    StrokePosition previous = startStroke(first[0], first[1]);
 
     // Formed in 64 bits: a count of INT32_MIN has no 32-bit predecessor.
     const std::int64_t segments = std::int64_t{count} - 1;
     for (std::int64_t i = 0; i < segments && !stopFlag; ++i) {
         std::uint16_t point[2] = {0, 0};
-        if (!readDrawing(point, 2, 2)) return;
-        std::int32_t x = static_cast<std::int16_t>(point[0]);
-        const std::int32_t y = static_cast<std::int16_t>(point[1]);
-        if (pressureEncoding) {
-            if (canvas) canvas->setPressure(static_cast<std::int16_t>(point[0] >> 12));
-            x = point[0] & 0x0FFF;
-            if (x > 1024) x = 0;
-        }
-        if (canvas) {
-            PlaybackDc dc(window);
-            canvas->drawSegment(dc.get(), previousX + kCanvasOffset, previousY + kCanvasOffset, x + kCanvasOffset,
-                                y + kCanvasOffset);
-        }
-        previousX = x;
-        previousY = y;
-        pumpOneMessage();
+        if (!readDrawing(point, format::kWordSize, 2)) return;
+        playStrokePoint(window, point[0], point[1], previous);
     }
 }
 
 }  // namespace
+
+StrokePosition startStroke(std::int16_t x, std::int16_t y) {
+    if (canvas) canvas->beginStroke();
+    return StrokePosition{x, y};
+}
+
+void playStrokePoint(HWND window, std::uint16_t xWord, std::uint16_t yWord, StrokePosition& previous) {
+    std::int32_t x = static_cast<std::int16_t>(xWord);
+    const std::int32_t y = static_cast<std::int16_t>(yWord);
+    if (pressureEncoding) {
+        if (canvas) canvas->setPressure(static_cast<std::int16_t>(format::pointPressure(xWord)));
+        x = format::pointX(xWord);
+    }
+    // Canvas coordinates to the window's: the canvas lies inside the frame.
+    if (canvas) {
+        PlaybackDc dc(window);
+        canvas->drawSegment(dc.get(), previous.x + kFrameBorder, previous.y + kFrameBorder, x + kFrameBorder,
+                            y + kFrameBorder);
+    }
+    previous = StrokePosition{x, y};
+    pumpOneMessage();
+}
 
 void playRecord(HWND window, std::int16_t opcode) {
     if (stopFlag) return;

@@ -1,25 +1,39 @@
 // The record interpreter: one DrawRecord at a time, after the playback tick
 // has read its opcode word. Opcodes 0 to 5 are the six record kinds; any
-// other word is a record of its own with no payload and no effect.
+// other word is a record of its own with no payload and no effect. The
+// records' layout is drawing/format.h.
 #pragma once
 
 #include <cstdint>
 
+#include "drawing/format.h"
 #include "platform/platform.h"
 
-enum RecordOpcode : std::int16_t {
-    ColourRecord = 0,
-    PenModeRecord = 1,
-    StrokeRecord = 2,
-    BrushSizeRecord = 3,
-    FillRecord = 4,
-    DensityRecord = 5,
-};
-
-constexpr std::uint32_t kPaletteFlag = 0x2000000;
-constexpr int kCanvasOffset = 7;  // the canvas lies at (7, 7) in the window
+using format::BrushSizeRecord;
+using format::ColourRecord;
+using format::DensityRecord;
+using format::FillRecord;
+using format::PenModeRecord;
+using format::RecordOpcode;
+using format::StrokeRecord;
 
 // Reads the payload of the record whose opcode was just read and acts on it
 // through the Canvas. Between two segments of a stroke it lets one pending
 // window message run. Nothing happens once stopFlag is set.
 void playRecord(HWND window, std::int16_t opcode);
+
+// A StrokeRecord's work, point by point, for playRecord and for hosts that
+// feed a stroke as it is being made (session/). The previous point is where
+// the next segment starts, in canvas coordinates.
+struct StrokePosition {
+    std::int32_t x;
+    std::int32_t y;
+};
+
+// Starts a stroke at its first point (never split into pressure and x).
+StrokePosition startStroke(std::int16_t x, std::int16_t y);
+
+// One further point, its two words as they lie in the block: decodes the
+// pressure when the drawing carries it, draws the segment from previous,
+// lets one pending message run, and moves previous on.
+void playStrokePoint(HWND window, std::uint16_t xWord, std::uint16_t yWord, StrokePosition& previous);

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "drawing/block.h"
+#include "drawing/format.h"
 #include "shell/seal.h"
 #include "tools/common/headless_player.h"
 #include "tools/embed/embed.h"
-#include "tools/script/block_codec.h"
 #include "tools/script/script_reader.h"
 #include "tools/script/script_writer.h"
 
@@ -37,7 +37,7 @@ bool scriptHolds(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> block;
     script::ScriptError error;
     if (!script::buildBlock(text, block, error)) return !error.describe().empty();
-    const std::string again = script::writeScript(script::decodeBlock(block.data()));
+    const std::string again = script::writeScript(format::parseBlock(block.data()));
     std::vector<std::uint8_t> rebuilt;
     return script::buildBlock(again, rebuilt, error) && rebuilt == block;
 }

@@ -11,13 +11,11 @@
 #include "shell/player_window.h"
 #include "shell/splash.h"
 #include "shell/state.h"
+#include "shell/timing.h"
 
 namespace {
 
-constexpr UINT kStartUpInterval = 50;
-constexpr int kOpeningSeconds = 5;
 constexpr int kPlaceholderSize = 200;
-constexpr int kBorder = 7;
 constexpr int kCorner = 10;
 constexpr COLORREF kStartPenColour = 0xBFBFBF;
 
@@ -33,12 +31,12 @@ void runStartUp(HWND window) {
         reportCorruption(window);
         return;
     }
-
-    RECT desktop;
-    GetClientRect(GetDesktopWindow(), &desktop);
     showSplash(window, kDialogOpeningSplash, kOpeningSeconds);
     if (stopFlag) return;
+    setUpDrawing(window);
+}
 
+void setUpDrawing(HWND window) {
     if (isDrawingPresent()) {
         readDrawingPrologue();
     } else {
@@ -48,15 +46,17 @@ void runStartUp(HWND window) {
     const int width = drawingHeader.width;
     const int height = drawingHeader.height;
 
-    const int windowWidth = width + 2 * kBorder;
-    const int windowHeight = height + 2 * kBorder;
+    RECT desktop;
+    GetClientRect(GetDesktopWindow(), &desktop);
+    const int windowWidth = width + 2 * kFrameBorder;
+    const int windowHeight = height + 2 * kFrameBorder;
     const int x = (static_cast<int>(desktop.right) - windowWidth) / 2;
     const int y = (static_cast<int>(desktop.bottom) - windowHeight) / 2;
     SetWindowPos(window, nullptr, x, y, windowWidth, windowHeight, SWP_NOZORDER);
     ShowWindow(window, SW_RESTORE);
 
     if (!canvas) return;
-    canvas->setUp(appInstance, kBorder, kBorder, width, height, kBorder, kBorder, kCorner, kCorner);
+    canvas->setUp(appInstance, kFrameBorder, kFrameBorder, width, height, kFrameBorder, kFrameBorder, kCorner, kCorner);
     canvas->selectPalette(initialPalette);
     playbackPalette = CreatePalette(reinterpret_cast<const LOGPALETTE*>(paletteBuffer));
     canvas->selectPalette(playbackPalette);
@@ -84,7 +84,7 @@ bool playbackTick(HWND window) {
 
     while (true) {
         std::int16_t opcode = 0;
-        if (!readDrawing(&opcode, 2, 1)) break;
+        if (!readDrawing(&opcode, format::kWordSize, 1)) break;
         playRecord(window, opcode);
         if (opcode == StrokeRecord) break;
     }

@@ -10,6 +10,10 @@
 // the window procedure then returns 0 without the default procedure.
 bool playbackTick(HWND window);
 
-// Integrity check, opening splash, prologue, window placement, Canvas
-// set-up and the empty framed canvas.
+// Integrity check, opening splash, then setUpDrawing.
 void runStartUp(HWND window);
+
+// The start-up sequence after its check and splash: prologue, window
+// placement, Canvas set-up and the empty framed canvas with the start pen.
+// Hosts that drive the engine without a show (session/) call it directly.
+void setUpDrawing(HWND window);

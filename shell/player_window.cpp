@@ -9,13 +9,12 @@
 #include "shell/playback.h"
 #include "shell/splash.h"
 #include "shell/state.h"
+#include "shell/timing.h"
 
 namespace {
 
-constexpr int kClosingSeconds = 7;
-
 void onCreate(HWND window) {
-    playbackInterval = 10;
+    playbackInterval = kTickInterval;
     frameCx = GetSystemMetrics(SM_CXFRAME);
     frameCy = GetSystemMetrics(SM_CYFRAME);
 

@@ -8,7 +8,6 @@
 
 constexpr const char* kPlayerClassName = "Quillcast";
 constexpr UINT_PTR kPlaybackTimer = 49;
-constexpr UINT kFirstTickDelay = 1000;
 
 // Registers the class, creates, shows and updates the window: 1, or 0 when
 // the window cannot be created.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "drawing/block.h"
+#include "drawing/little_endian.h"
 
 namespace {
 
@@ -10,11 +11,10 @@ constexpr std::uint64_t kFnvOffset = 0xcbf29ce484222325ull;
 constexpr std::uint64_t kFnvPrime = 0x100000001b3ull;
 constexpr std::uint64_t kSealMask = (std::uint64_t{1} << (8 * kSealSize)) - 1;
 
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+// A function of this file, not a call of the shared reader at each use: the
+// linker orders the player's code by function name, and this keeps the
+// sealed program's bytes as they were.
+std::uint32_t u32(const std::uint8_t* p) { return format::readU32(p); }
 
 std::uint64_t fnv(std::uint64_t hash, const std::uint8_t* p, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) hash = (hash ^ p[i]) * kFnvPrime;
@@ -27,8 +27,8 @@ bool findDrawingBlockInFile(const std::uint8_t* file, std::size_t size, std::siz
     if (size < 0x40 || file[0] != 'M' || file[1] != 'Z') return false;
     const std::size_t pe = u32(file + 0x3C);
     if (pe > size || size - pe < 24 || std::memcmp(file + pe, "PE\0\0", 4) != 0) return false;
-    const std::size_t sectionCount = u16(file + pe + 6);
-    const std::size_t optionalSize = u16(file + pe + 20);
+    const std::size_t sectionCount = format::readU16(file + pe + 6);
+    const std::size_t optionalSize = format::readU16(file + pe + 20);
     const std::size_t table = pe + 24 + optionalSize;
     if (table > size || (size - table) / 40 < sectionCount) return false;
     for (std::size_t i = 0; i < sectionCount; ++i) {

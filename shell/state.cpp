@@ -1,9 +1,11 @@
 #include "shell/state.h"
 
+#include "shell/timing.h"
+
 HINSTANCE appInstance = nullptr;
 int stopFlag = 0;
 int firstTick = 1;
-int playbackInterval = 10;
+int playbackInterval = kTickInterval;
 int windowCreated = 0;
 int frameCx = 0;
 int frameCy = 0;
@@ -18,7 +20,7 @@ void resetShellState() {
     appInstance = nullptr;
     stopFlag = 0;
     firstTick = 1;
-    playbackInterval = 10;
+    playbackInterval = kTickInterval;
     windowCreated = 0;
     frameCx = 0;
     frameCy = 0;

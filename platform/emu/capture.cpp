@@ -129,4 +129,9 @@ Image captureDesktop() {
     return image;
 }
 
+SurfaceView surfaceOf(HDC dc) {
+    if (!dc || !dc->surface->open || !dc->surface->pixels) return SurfaceView{};
+    return SurfaceView{dc->surface->pixels, dc->surface->width, dc->surface->height};
+}
+
 }  // namespace emu

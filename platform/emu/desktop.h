@@ -86,6 +86,16 @@ bool captureClient(HWND window, Image& image);
 // The screen: background, then the visible windows in z-order with their frames.
 Image captureDesktop();
 
+// The pixels a drawing context draws on (a window's client area, or the
+// bitmap selected into a memory context), for hosts that read or restore
+// many at once (session/). Null, 0 x 0, when it has none to show.
+struct SurfaceView {
+    std::uint32_t* pixels = nullptr;  // 0x00BBGGRR, row-major, width a row
+    int width = 0;
+    int height = 0;
+};
+SurfaceView surfaceOf(HDC dc);
+
 HWND findWindowByClass(const char* className);  // first top-level window, or null
 std::vector<HWND> topLevelWindows();             // z-order, top first
 HWND activeWindow();

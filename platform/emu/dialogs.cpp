@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "drawing/little_endian.h"
 #include "platform/emu/desktop.h"
 #include "platform/emu/desktop_state.h"
 
@@ -34,7 +35,7 @@ struct Reader {
 
     std::uint16_t u16() {
         if (end - p < 2) return ok = false, 0;
-        const auto v = static_cast<std::uint16_t>(p[0] | p[1] << 8);
+        const auto v = format::readU16(p);
         p += 2;
         return v;
     }

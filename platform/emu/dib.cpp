@@ -4,26 +4,19 @@
 // refused: the player's resources never use them.
 #include "platform/emu/desktop_state.h"
 
+#include "drawing/little_endian.h"
+
 namespace emu {
-
-namespace {
-
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-}  // namespace
 
 bool decodeDib(const std::uint8_t* data, std::size_t size, GdiObject& bitmap) {
     if (size < 40) return false;
-    const std::uint32_t headerSize = u32(data);
+    const std::uint32_t headerSize = format::readU32(data);
     if (headerSize < 40 || headerSize > size) return false;
-    const auto width = static_cast<std::int32_t>(u32(data + 4));
-    const auto rawHeight = static_cast<std::int32_t>(u32(data + 8));
-    const std::uint16_t bits = u16(data + 14);
-    const std::uint32_t compression = u32(data + 16);
-    std::uint32_t colours = u32(data + 32);
+    const auto width = static_cast<std::int32_t>(format::readU32(data + 4));
+    const auto rawHeight = static_cast<std::int32_t>(format::readU32(data + 8));
+    const std::uint16_t bits = format::readU16(data + 14);
+    const std::uint32_t compression = format::readU32(data + 16);
+    std::uint32_t colours = format::readU32(data + 32);
     if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN) return false;
     const bool topDown = rawHeight < 0;
     const std::int32_t height = topDown ? -rawHeight : rawHeight;
@@ -39,7 +32,7 @@ bool decodeDib(const std::uint8_t* data, std::size_t size, GdiObject& bitmap) {
             if (size - at < 12) return false;
             at += 12;
         }
-        for (int i = 0; i < 3; ++i) masks[i] = u32(data + 40 + 4 * i);
+        for (int i = 0; i < 3; ++i) masks[i] = format::readU32(data + 40 + 4 * i);
     }
     if (bits <= 8 && colours == 0) colours = 1u << bits;
     if (bits > 8) colours = 0;  // a table beside direct colours is only a hint
@@ -74,7 +67,7 @@ bool decodeDib(const std::uint8_t* data, std::size_t size, GdiObject& bitmap) {
             } else if (bits == 24) {
                 colour = RGB(src[x * 3 + 2], src[x * 3 + 1], src[x * 3]);
             } else {
-                const std::uint32_t v = bits == 16 ? u16(src + x * 2) : u32(src + x * 4);
+                const std::uint32_t v = bits == 16 ? format::readU16(src + x * 2) : format::readU32(src + x * 4);
                 colour = RGB(maskedChannel(v, masks[0]), maskedChannel(v, masks[1]), maskedChannel(v, masks[2]));
             }
             out[x] = colour;

@@ -1,29 +1,25 @@
 #include "platform/emu/resource_file.h"
 
+#include "drawing/little_endian.h"
+
 namespace emu {
 
 namespace {
-
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-}
-
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
 // Reads a type or name field: 0xFFFF and an ordinal, or a zero-terminated
 // UTF-16 string (reported as ordinal 0). False when it runs past end.
 bool readNameOrOrdinal(const std::uint8_t*& p, const std::uint8_t* end, std::uint16_t& ordinal) {
     if (end - p < 2) return false;
-    if (u16(p) == 0xFFFF) {
+    if (format::readU16(p) == 0xFFFF) {
         if (end - p < 4) return false;
-        ordinal = u16(p + 2);
+        ordinal = format::readU16(p + 2);
         p += 4;
         return true;
     }
     ordinal = 0;
     while (true) {
         if (end - p < 2) return false;
-        const std::uint16_t ch = u16(p);
+        const std::uint16_t ch = format::readU16(p);
         p += 2;
         if (ch == 0) return true;
     }
@@ -38,8 +34,8 @@ bool parseResourceFile(const std::uint8_t* bytes, std::size_t size, std::vector<
     std::size_t at = 0;
     while (at < size) {
         if (size - at < 8) return false;
-        const std::uint32_t dataSize = u32(bytes + at);
-        const std::uint32_t headerSize = u32(bytes + at + 4);
+        const std::uint32_t dataSize = format::readU32(bytes + at);
+        const std::uint32_t headerSize = format::readU32(bytes + at + 4);
         if (headerSize < 16 + 8 || headerSize > size - at) return false;
         if (dataSize > size - at - headerSize) return false;
 
@@ -51,7 +47,7 @@ bool parseResourceFile(const std::uint8_t* bytes, std::size_t size, std::vector<
         p = bytes + alignUp4(static_cast<std::size_t>(p - bytes));
         // DataVersion (4), MemoryFlags (2), LanguageId (2), Version (4), Characteristics (4).
         if (headerEnd - p < 16) return false;
-        entry.language = u16(p + 6);
+        entry.language = format::readU16(p + 6);
         entry.data = bytes + at + headerSize;
         entry.size = dataSize;
 

@@ -14,7 +14,6 @@
 
 class CanvasFixture : public ::testing::Test {
 protected:
-    static constexpr int kFrame = 7;
     static constexpr int kCorner = 10;
 
     void SetUp() override {
@@ -38,8 +37,8 @@ protected:
 
     // What the start-up sequence does: setUp, repaint, clear to white.
     void startCanvas(int width = 200, int height = 200, HINSTANCE instance = nullptr) {
-        makeCanvas(width + 2 * kFrame, height + 2 * kFrame);
-        canvas->setUp(instance, kFrame, kFrame, width, height, kFrame, kFrame, kCorner, kCorner);
+        makeCanvas(width + 2 * kFrameBorder, height + 2 * kFrameBorder);
+        canvas->setUp(instance, kFrameBorder, kFrameBorder, width, height, kFrameBorder, kFrameBorder, kCorner, kCorner);
         canvas->repaint(windowDc);
         canvas->clear(windowDc);
     }
@@ -47,9 +46,6 @@ protected:
     // The colour shown at (x, y), without the top byte.
     std::uint32_t shown(int x, int y) const { return GetPixel(windowDc, x, y) & 0xFFFFFF; }
     std::uint32_t backing(int x, int y) const { return GetPixel(canvasDc, x, y) & 0xFFFFFF; }
-
-    // Random draws since the cursor stood at start (fewer than 200).
-    static int drawsSince(int start) { return (penState.randomIndex - start + 200) % 200; }
 
     HDC windowDc = nullptr;
     HBITMAP windowBitmap = nullptr;

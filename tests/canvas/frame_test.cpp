@@ -75,9 +75,9 @@ TEST_F(FrameTest, DestructionReleasesEveryObjectEvenAfterASecondSetUp) {
     canvas.reset();
     const std::size_t withoutCanvas = emu::liveObjectCount();
     canvas = std::make_unique<Canvas>(windowDc);
-    canvas->setUp(instance, kFrame, kFrame, 200, 200, kFrame, kFrame, kCorner, kCorner);
+    canvas->setUp(instance, kFrameBorder, kFrameBorder, 200, 200, kFrameBorder, kFrameBorder, kCorner, kCorner);
     canvas->repaint(windowDc);
-    canvas->setUp(instance, kFrame, kFrame, 300, 100, kFrame, kFrame, kCorner, kCorner);
+    canvas->setUp(instance, kFrameBorder, kFrameBorder, 300, 100, kFrameBorder, kFrameBorder, kCorner, kCorner);
     canvas->repaint(windowDc);
     EXPECT_EQ(emu::liveObjectCount(), withoutCanvas + 2 + 1 + 6) << "two contexts, one backing bitmap, six pieces";
     canvas.reset();

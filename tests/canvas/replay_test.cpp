@@ -121,7 +121,7 @@ TEST_F(ReplayTest, TwoReplaysAfterSetUpDrawIdenticalPixels) {
     EXPECT_EQ(replay(speckleScript), first);
 
     // And a second setUp on the same Canvas.
-    canvas->setUp(nullptr, kFrame, kFrame, 200, 200, kFrame, kFrame, kCorner, kCorner);
+    canvas->setUp(nullptr, kFrameBorder, kFrameBorder, 200, 200, kFrameBorder, kFrameBorder, kCorner, kCorner);
     canvas->repaint(windowDc);
     canvas->clear(windowDc);
     speckleScript(*canvas, windowDc);

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "tools/common/gif_colours.h"
-#include "tools/common/gif_writer.h"
-#include "tools/common/picture_diff.h"
+#include "tools/render/gif_colours.h"
+#include "tools/render/gif_writer.h"
+#include "tools/render/picture_diff.h"
 
 namespace {
 

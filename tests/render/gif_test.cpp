@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "tests/support/block_builder.h"
-#include "tools/common/gif_writer.h"
 #include "tools/common/headless_player.h"
 #include "tools/render/drawing_palette.h"
+#include "tools/render/gif_writer.h"
 #include "tools/render/timelapse.h"
 
 namespace {

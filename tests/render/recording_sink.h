@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "tools/common/frame_sink.h"
+#include "tools/render/frame_sink.h"
 
 namespace testing_support {
 

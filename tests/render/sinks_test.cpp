@@ -8,9 +8,9 @@
 
 #include <unistd.h>
 
-#include "tools/common/picture_scale.h"
-#include "tools/common/png_sequence.h"
-#include "tools/common/video_pipe.h"
+#include "tools/render/picture_scale.h"
+#include "tools/render/png_sequence.h"
+#include "tools/render/video_pipe.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "drawing/block.h"
+#include "drawing/format.h"
 #include "tests/support/block_builder.h"
 #include "tools/samples/samples.h"
-#include "tools/script/block_codec.h"
 #include "tools/script/script_reader.h"
 #include "tools/script/script_writer.h"
 
@@ -18,7 +18,7 @@ namespace {
 using testing_support::BlockBuilder;
 
 std::vector<std::uint8_t> roundTrip(const std::vector<std::uint8_t>& block) {
-    const std::string text = script::writeScript(script::decodeBlock(block.data()));
+    const std::string text = script::writeScript(format::parseBlock(block.data()));
     std::vector<std::uint8_t> back;
     script::ScriptError error;
     EXPECT_TRUE(script::buildBlock(text, back, error)) << error.describe();
@@ -121,7 +121,7 @@ TEST(ScriptText, NamesRecordsAndPressure) {
     BlockBuilder b(300, 400, 48);
     b.colour(0x3322FF, 1).penMode(4).brushSize(2).density(0xFFFFFC18).fill().word(6).word(0xFFFF);
     b.stroke({{-3, 10}, {0x20A6, 11}, {0xFFFD, 12}});
-    const std::string text = script::writeScript(script::decodeBlock(b.block().data()));
+    const std::string text = script::writeScript(format::parseBlock(b.block().data()));
     EXPECT_NE(text.find("marker 48 extra 0 0"), std::string::npos);
     EXPECT_NE(text.find("header width 300 height 400 word 0 rest 00 00 00 00 00 00 00 00"), std::string::npos);
     EXPECT_NE(text.find("slot 256 #000000 flags 0"), std::string::npos);

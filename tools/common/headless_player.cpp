@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "canvas/canvas.h"
 #include "canvas/pen_state.h"
 #include "drawing/block.h"
+#include "drawing/format.h"
 #include "drawing/prologue.h"
 #include "drawing/reader.h"
 #include "platform/emu/desktop.h"
@@ -18,36 +20,31 @@ namespace {
 
 constexpr std::uint64_t kProgressEveryMs = 2000;
 constexpr int kPlaceholderCanvas = 200;  // the player's canvas for a block without a drawing
-constexpr int kFrameBorder = 7;          // the frame around the canvas, each side
 
-Picture toPicture(const emu::Image& image) {
+Picture toPicture(emu::Image image) {
     Picture picture;
     picture.width = image.width;
     picture.height = image.height;
-    picture.pixels = image.pixels;
+    picture.pixels = std::move(image.pixels);
     return picture;
 }
 
-HWND playerWindow() { return emu::findWindowByClass(kPlayerClassName); }
+// The window, or the whole screen, as the setup asks.
+Picture pictureFor(const ShowSetup& setup) { return setup.captureScreen ? screenPicture() : windowPicture(); }
 
 // Takes the picture and asks the player to close: the show ends as if the
 // window were closed from outside, without the closing splash.
 void captureAndClose(const ShowSetup& setup, ShowOutcome& outcome) {
     if (outcome.captured) return;
-    HWND window = playerWindow();
     outcome.captured = true;
     outcome.endMs = emu::now();
-    if (setup.captureScreen) {
-        outcome.picture = toPicture(emu::captureDesktop());
-    } else if (window) {
-        outcome.picture = toPicture(emu::captureClient(window));
-    }
-    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    outcome.picture = pictureFor(setup);
+    if (HWND window = playerWindow()) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 void scheduleProgress(const ShowSetup& setup) {
-    if (!setup.progress || !isDrawingPresent() || isDrawingUsedUp()) return;
-    setup.progress(static_cast<double>(drawingCursor) / kDrawingBlockSize);
+    if (!setup.progress || isDrawingDone()) return;
+    setup.progress(shareOfDrawingRead());
     emu::scheduleCall(emu::now() + kProgressEveryMs, [&setup] { scheduleProgress(setup); });
 }
 
@@ -59,12 +56,7 @@ void endCutShow(const ShowSetup& setup, ShowOutcome& outcome, bool takePicture) 
     if (takePicture && !outcome.captured) {
         outcome.captured = true;
         outcome.endMs = emu::now();
-        HWND window = playerWindow();
-        if (setup.captureScreen) {
-            outcome.picture = toPicture(emu::captureDesktop());
-        } else if (window) {
-            outcome.picture = toPicture(emu::captureClient(window));
-        }
+        outcome.picture = pictureFor(setup);
     }
     emu::setShowLimits(0, 0);
     if (HWND window = playerWindow()) DestroyWindow(window);
@@ -84,19 +76,26 @@ const char* describeStop(ShowStop stop) {
     return "its end";
 }
 
+HWND playerWindow() { return emu::findWindowByClass(kPlayerClassName); }
+
+Picture windowPicture() {
+    HWND window = playerWindow();
+    return window ? toPicture(emu::captureClient(window)) : Picture{};
+}
+
+Picture screenPicture() { return toPicture(emu::captureDesktop()); }
+
+double shareOfDrawingRead() { return static_cast<double>(drawingCursor) / format::kDrawingBlockSize; }
+
+bool isDrawingDone() { return !isDrawingPresent() || isDrawingUsedUp(); }
+
 void drawingCanvasSize(const std::vector<std::uint8_t>& block, int& width, int& height) {
     width = kPlaceholderCanvas;
     height = kPlaceholderCanvas;
-    if (block.size() != kDrawingBlockSize || block[0] == kPlaceholderByte) return;
-    resetPlayerState();
-    loadDrawingBlock(block.data());
-    rewindDrawing();
-    readFormatMarker();
-    DrawingHeader header{};
-    readDrawing(&header, sizeof header, 1);
-    resetPlayerState();
-    width = header.width;
-    height = header.height;
+    if (block.size() != format::kDrawingBlockSize || block[0] == format::kPlaceholderByte) return;
+    const format::Drawing prologue = format::parsePrologue(block.data());
+    width = format::headerWidth(prologue);
+    height = format::headerHeight(prologue);
 }
 
 bool isCanvasHeld(int width, int height) { return emu::isSurfaceBacked(width + 2 * kFrameBorder, height + 2 * kFrameBorder); }
@@ -110,7 +109,7 @@ void resetPlayerState() {
 
 ShowOutcome runShow(const ShowSetup& setup) {
     ShowOutcome outcome;
-    if (setup.block.size() != kDrawingBlockSize) {
+    if (setup.block.size() != format::kDrawingBlockSize) {
         outcome.message = "a drawing is exactly 451000 bytes";
         return outcome;
     }
@@ -164,7 +163,7 @@ ShowOutcome runShow(const ShowSetup& setup) {
     outcome.decisions = pixelDecisions;
     outcome.canvasWidth = drawingHeader.width;
     outcome.canvasHeight = drawingHeader.height;
-    if (setup.progress && outcome.captured) setup.progress(static_cast<double>(drawingCursor) / kDrawingBlockSize);
+    if (setup.progress && outcome.captured) setup.progress(shareOfDrawingRead());
     return outcome;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "tools/common/png_writer.h"
 
 namespace tools {
@@ -70,8 +71,18 @@ struct ShowOutcome {
 // "--max-seconds" or "the work limit": what a stop is reported as.
 const char* describeStop(ShowStop stop);
 
+// During a show (from onStart, afterTick and the like): the player's window
+// (null when there is none), its client area and the whole emulated screen
+// as pictures (a missing window gives an empty one), the share of the
+// drawing the player has read (0..1), and whether it has nothing left to draw.
+HWND playerWindow();
+Picture windowPicture();
+Picture screenPicture();
+double shareOfDrawingRead();
+bool isDrawingDone();
+
 // The canvas size the player will take from the block's header (200 x 200
-// for a block without a drawing), read by the player's own prologue code.
+// for a block without a drawing).
 void drawingCanvasSize(const std::vector<std::uint8_t>& block, int& width, int& height);
 
 // Whether the emulated desktop can hold the framed window of such a canvas;

@@ -1,31 +1,38 @@
 #include "tools/common/show_input.h"
 
-#include "drawing/block.h"
+#include "drawing/format.h"
 #include "shell/seal.h"
 #include "tools/common/files.h"
 
 namespace tools {
 
-bool loadShowInput(const std::string& path, ShowInput& input, std::string& error) {
+bool readDrawingInput(const std::string& path, ShowInput& input, std::string& error) {
+    input = ShowInput{};
     if (!readFile(path, input.file, error)) return false;
     std::size_t blockAt = 0;
-    if (input.file.size() == kDrawingBlockSize) {
+    if (input.file.size() == format::kDrawingBlockSize) {
         input.block = input.file;
-        input.isPlayer = false;
+        input.kind = InputKind::DrawingFile;
         return true;
     }
     if (findDrawingBlockInFile(input.file.data(), input.file.size(), blockAt)) {
         input.block.assign(input.file.begin() + static_cast<std::ptrdiff_t>(blockAt),
-                           input.file.begin() + static_cast<std::ptrdiff_t>(blockAt + kDrawingBlockSize));
-        input.isPlayer = true;
+                           input.file.begin() + static_cast<std::ptrdiff_t>(blockAt + format::kDrawingBlockSize));
+        input.kind = InputKind::Player;
         return true;
     }
     if (input.file.size() >= 2 && input.file[0] == 'M' && input.file[1] == 'Z') {
         error = path + ": a Windows program without a drawing block (not a Quillcast player)";
-    } else {
-        error = path + ": " + std::to_string(input.file.size()) +
-                " bytes; a drawing is exactly 451000 bytes, or a Quillcast player";
+        return false;
     }
+    return true;
+}
+
+bool loadShowInput(const std::string& path, ShowInput& input, std::string& error) {
+    if (!readDrawingInput(path, input, error)) return false;
+    if (input.kind != InputKind::Other) return true;
+    error = path + ": " + std::to_string(input.file.size()) +
+            " bytes; a drawing is exactly 451000 bytes, or a Quillcast player";
     return false;
 }
 

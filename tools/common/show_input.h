@@ -1,5 +1,7 @@
 // What the tools accept as a drawing: a bare DrawingBlock file (exactly
-// 451000 bytes) or a built player, whose block is read out of it.
+// 451000 bytes) or a built player, whose block is read out of it. The
+// authoring tools take a script as well (tools/script/load_drawing.h), on
+// top of this one loader.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +10,21 @@
 
 namespace tools {
 
+enum class InputKind { DrawingFile, Player, Other };
+
 struct ShowInput {
     std::vector<std::uint8_t> file;   // the whole file as read
-    std::vector<std::uint8_t> block;  // its DrawingBlock
-    bool isPlayer = false;
+    std::vector<std::uint8_t> block;  // its DrawingBlock; empty for Other
+    InputKind kind = InputKind::Other;
+    bool isPlayer() const { return kind == InputKind::Player; }
 };
 
-// Reads path and finds its block. On failure, error is one line naming the
-// file and what is wrong with it.
+// Reads path and finds its block. Fails, with error one line naming the
+// file and what is wrong, when the file cannot be read or is a Windows
+// program without a drawing block; any other file comes back as Other.
+bool readDrawingInput(const std::string& path, ShowInput& input, std::string& error);
+
+// The same, and a file of kind Other fails too: the tools that play drawings.
 bool loadShowInput(const std::string& path, ShowInput& input, std::string& error);
 
 }  // namespace tools

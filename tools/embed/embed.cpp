@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "drawing/block.h"
+#include "canvas/canvas.h"
+#include "drawing/format.h"
 #include "shell/seal.h"
 #include "tools/common/show_timeline.h"
-#include "tools/script/block_codec.h"
 
 namespace embed {
 
@@ -44,12 +44,12 @@ bool embedDrawing(const std::vector<std::uint8_t>& player, const std::vector<std
                 "--force writes the drawing into it all the same";
         return false;
     }
-    if (block.size() != kDrawingBlockSize) {
+    if (block.size() != format::kDrawingBlockSize) {
         error = "the drawing has " + std::to_string(block.size()) + " bytes; a drawing is exactly " +
-                std::to_string(kDrawingBlockSize);
+                std::to_string(format::kDrawingBlockSize);
         return false;
     }
-    if (block[0] == kPlaceholderByte) {
+    if (block[0] == format::kPlaceholderByte) {
         error = "the drawing's byte 0 is 0x44, which marks a player without a drawing: "
                 "the player would show an empty canvas";
         return false;
@@ -64,14 +64,14 @@ bool extractDrawing(const std::vector<std::uint8_t>& player, std::vector<std::ui
     std::size_t at = 0;
     if (!findBlock(player, at, error)) return false;
     block.assign(player.begin() + static_cast<std::ptrdiff_t>(at),
-                 player.begin() + static_cast<std::ptrdiff_t>(at + kDrawingBlockSize));
+                 player.begin() + static_cast<std::ptrdiff_t>(at + format::kDrawingBlockSize));
     std::fill(block.begin() + kSealOffset, block.begin() + kSealOffset + kSealSize, std::uint8_t{0});
     return true;
 }
 
 PlayTime estimatePlayTime(const std::vector<std::uint8_t>& block, std::uint64_t timerResolutionNs) {
     PlayTime time;
-    if (block.size() != kDrawingBlockSize || block[0] == kPlaceholderByte) return time;
+    if (block.size() != format::kDrawingBlockSize || block[0] == format::kPlaceholderByte) return time;
     const tools::ShowTimeline timeline = tools::recordShowTimeline(block, timerResolutionNs);
     if (timeline.ticks.empty()) return time;
     time.toSeconds = static_cast<double>(timeline.ticks.back().endNs) / 1e9;
@@ -84,7 +84,7 @@ bool checkPlayer(const std::vector<std::uint8_t>& file, PlayerCheck& check, std:
     std::size_t at = 0;
     if (!findBlock(file, at, error)) return false;
     check.intact = isSealIntact(file.data(), file.size());
-    check.summary = script::summarize(script::decodeBlock(file.data() + at));
+    check.summary = script::summarize(format::parseBlock(file.data() + at));
     return true;
 }
 
@@ -94,8 +94,8 @@ std::string describeCheck(const PlayerCheck& check) {
                                    : "integrity: BROKEN (the player would say it has been corrupted)\n";
     if (!s.present) return out + "drawing: none (a placeholder; the player shows an empty 200 x 200 canvas)\n";
     char line[200];
-    std::snprintf(line, sizeof line, "canvas: %d x %d (window %d x %d)\n", s.width, s.height, s.width + 14,
-                  s.height + 14);
+    std::snprintf(line, sizeof line, "canvas: %d x %d (window %d x %d)\n", s.width, s.height,
+                  s.width + 2 * kFrameBorder, s.height + 2 * kFrameBorder);
     out += line;
     std::snprintf(line, sizeof line, "records: %llu (strokes %llu, segments %llu%s)\n",
                   static_cast<unsigned long long>(s.records), static_cast<unsigned long long>(s.strokes),
@@ -107,8 +107,8 @@ std::string describeCheck(const PlayerCheck& check) {
         out += line;
     }
     std::snprintf(line, sizeof line, "block used: %llu of %u bytes (%.0f%%)%s\n",
-                  static_cast<unsigned long long>(s.usedBytes), kDrawingBlockSize,
-                  100.0 * static_cast<double>(s.usedBytes) / kDrawingBlockSize,
+                  static_cast<unsigned long long>(s.usedBytes), format::kDrawingBlockSize,
+                  100.0 * static_cast<double>(s.usedBytes) / format::kDrawingBlockSize,
                   s.cut ? ", the last record cut by the end" : "");
     out += line;
     const std::string from = seconds(check.playTime.fromSeconds), to = seconds(check.playTime.toSeconds);

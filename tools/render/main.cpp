@@ -8,25 +8,25 @@
 
 #include <unistd.h>
 
+#include "canvas/canvas.h"
 #include "tools/common/cli.h"
 #include "tools/common/files.h"
-#include "tools/common/gif_writer.h"
 #include "tools/common/headless_player.h"
-#include "tools/common/png_sequence.h"
 #include "tools/common/png_writer.h"
-#include "tools/common/progress_bar.h"
 #include "tools/common/show_input.h"
-#include "tools/common/video_pipe.h"
 #include "tools/render/drawing_palette.h"
+#include "tools/render/gif_writer.h"
 #include "tools/render/options.h"
+#include "tools/render/png_sequence.h"
+#include "tools/render/progress_bar.h"
 #include "tools/render/timelapse.h"
+#include "tools/render/video_pipe.h"
 
 namespace {
 
 constexpr int kExitCorrupted = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 3;
-constexpr int kCanvasOffset = 7;
 constexpr double kVideoFps = 30;
 
 int fail(const std::string& message) { return tools::reportError("quillcast-render", message, kExitUsage); }
@@ -67,7 +67,7 @@ int renderStill(const tools::RenderOptions& options, tools::ShowSetup setup, boo
     if (options.stats) printStats(outcome);
     tools::Picture picture = outcome.picture;
     if (options.canvasOnly) {
-        picture = tools::crop(picture, kCanvasOffset, kCanvasOffset, outcome.canvasWidth, outcome.canvasHeight);
+        picture = tools::crop(picture, kFrameBorder, kFrameBorder, outcome.canvasWidth, outcome.canvasHeight);
     }
     std::string error;
     if (!writePicture(options.output, picture, error)) return fail(error);
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
 
     tools::ShowSetup setup;
     setup.block = input.block;
-    if (input.isPlayer) setup.programPath = options.input;
+    if (input.isPlayer()) setup.programPath = options.input;
     setup.screenWidth = options.screenWidth;
     setup.screenHeight = options.screenHeight;
     setup.maxShowMs = static_cast<std::uint64_t>(options.maxSeconds * 1000.0 + 0.5);

@@ -2,37 +2,27 @@
 
 #include <cmath>
 
-#include "drawing/block.h"
-#include "drawing/prologue.h"
-#include "drawing/reader.h"
+#include "canvas/canvas.h"
 #include "platform/emu/desktop.h"
-#include "shell/player_window.h"
-#include "tools/common/picture_diff.h"
-#include "tools/common/picture_scale.h"
+#include "tools/render/picture_diff.h"
+#include "tools/render/picture_scale.h"
 #include "tools/render/show_clock.h"
 
 namespace tools {
 
 namespace {
 
-constexpr int kCanvasOffset = 7;
-
-Picture toPicture(emu::Image image) {
-    Picture picture;
-    picture.width = image.width;
-    picture.height = image.height;
-    picture.pixels = std::move(image.pixels);
-    return picture;
-}
-
-HWND playerWindow() { return emu::findWindowByClass(kPlayerClassName); }
+// The canvas's size, for pictures of the canvas alone.
+struct CanvasSize {
+    int width = 0;
+    int height = 0;
+};
 
 // The window's picture as a still render writes it.
-Picture windowPicture(bool canvasOnly) {
-    HWND window = playerWindow();
-    if (!window) return Picture{};
-    Picture picture = toPicture(emu::captureClient(window));
-    if (canvasOnly) picture = crop(picture, kCanvasOffset, kCanvasOffset, drawingHeader.width, drawingHeader.height);
+Picture shownPicture(bool canvasOnly, const CanvasSize& canvas) {
+    Picture picture = windowPicture();
+    if (canvasOnly && !picture.pixels.empty())
+        picture = crop(picture, kFrameBorder, kFrameBorder, canvas.width, canvas.height);
     return picture;
 }
 
@@ -51,11 +41,12 @@ public:
     // Plays the show; afterwards the times and pictures below are known.
     ShowOutcome run(const ShowSetup& base, const std::function<void(double)>& progress) {
         ShowSetup setup = base;
+        drawingCanvasSize(base.block, canvas_.width, canvas_.height);
         setup.progress = nullptr;
         setup.onStart = [this] { start(); };
         setup.afterTick = [this, &progress] {
             afterTick();
-            if (progress) progress(static_cast<double>(drawingCursor) / kDrawingBlockSize);
+            if (progress) progress(shareOfDrawingRead());
         };
         setup.onFinished = [this] { return finished(); };
         ShowOutcome outcome = runShow(setup);
@@ -115,7 +106,7 @@ private:
         }
         if (s_.fps <= 0) takeIfChanged();
         lastTickUs_ = showClockMicroseconds();
-        if (isDrawingUsedUp() || !isDrawingPresent()) phase_ = Phase::Drawn;
+        if (isDrawingDone()) phase_ = Phase::Drawn;
     }
 
     // The drawing is finished and the show waits for the viewer.
@@ -124,7 +115,7 @@ private:
         // must not lengthen the show.
         finishUs_ = phase_ == Phase::Drawn ? lastTickUs_ : showClockMicroseconds();
         phase_ = Phase::Drawn;
-        finished_ = windowPicture(s_.canvasOnly);
+        finished_ = shownPicture(s_.canvasOnly, canvas_);
         finishedFrame_ = capture();
         if (!measuring_) {
             if (s_.fps > 0) catchUp(finishedFrame_);
@@ -207,7 +198,7 @@ private:
             picture.pixels.swap(image.pixels);
             return;
         }
-        picture = s_.includeSplash ? toPicture(emu::captureDesktop()) : windowPicture(s_.canvasOnly);
+        picture = s_.includeSplash ? screenPicture() : shownPicture(s_.canvasOnly, canvas_);
         if (s_.width > 0) picture = scaleNearest(picture, s_.width, s_.height);
     }
 
@@ -250,6 +241,7 @@ private:
     const Picture* finalFirst_;
     bool measuring_;
 
+    CanvasSize canvas_;
     Phase phase_ = Phase::BeforePlayback;
     std::int64_t originUs_ = 0;
     std::int64_t finishUs_ = 0;

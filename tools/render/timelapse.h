@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/frame_sink.h"
 #include "tools/common/headless_player.h"
-#include "tools/common/progress_bar.h"
+#include "tools/render/frame_sink.h"
+#include "tools/render/progress_bar.h"
 
 namespace tools {
 

@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "tools/samples/drawing_writer.h"
-#include "tools/script/block_codec.h"
+#include "drawing/format.h"
 #include "tools/script/script_writer.h"
 
 namespace tools {
@@ -40,8 +39,8 @@ std::vector<std::uint32_t> cubePalette() {
 }
 
 // A horizontal band stroke with a gentle wave, pressure rising and falling.
-std::vector<StrokePoint> wave(int x0, int x1, int y, double amplitude, double phase, int pressure) {
-    std::vector<StrokePoint> points;
+std::vector<format::StrokePoint> wave(int x0, int x1, int y, double amplitude, double phase, int pressure) {
+    std::vector<format::StrokePoint> points;
     for (int x = x0; x <= x1; x += 6) {
         const double t = (x - x0) / static_cast<double>(x1 - x0 + 1);
         const int p = pressure - static_cast<int>(std::lround(4 * std::fabs(t - 0.5)));
@@ -50,8 +49,8 @@ std::vector<StrokePoint> wave(int x0, int x1, int y, double amplitude, double ph
     return points;
 }
 
-std::vector<StrokePoint> circle(int cx, int cy, int radius, int pressure) {
-    std::vector<StrokePoint> points;
+std::vector<format::StrokePoint> circle(int cx, int cy, int radius, int pressure) {
+    std::vector<format::StrokePoint> points;
     const int steps = 8 + radius;
     for (int i = 0; i <= steps; ++i) {
         const double a = 6.283185307179586 * i / steps;
@@ -62,7 +61,7 @@ std::vector<StrokePoint> circle(int cx, int cy, int radius, int pressure) {
 }
 
 std::vector<std::uint8_t> meadow() {
-    DrawingWriter w(300, 400, cubePalette(), true);
+    format::BlockWriter w(300, 400, format::kMarkerPressure, cubePalette());
     Dice dice(2026);
 
     // Sky: a pale fill, then bands from deep blue to a warm horizon.
@@ -147,7 +146,7 @@ std::vector<std::uint8_t> meadow() {
 // Wandering threads of colour in warm and sea tones until the block is full:
 // every pen mode, level and density in turn, each point with a pressure.
 std::vector<std::uint8_t> dense() {
-    DrawingWriter w(400, 400, cubePalette(), true);
+    format::BlockWriter w(400, 400, format::kMarkerPressure, cubePalette());
     Dice dice(451000);
     const std::uint32_t tones[] = {rgb(38, 70, 110),  rgb(52, 120, 140), rgb(120, 180, 170), rgb(240, 220, 180),
                                    rgb(230, 160, 90), rgb(200, 90, 60),  rgb(120, 50, 70),   rgb(250, 245, 235)};
@@ -167,7 +166,7 @@ std::vector<std::uint8_t> dense() {
         } else if (strokeCount % 7 == 0) {
             w.colour(tone(), 0);
         }
-        std::vector<StrokePoint> points;
+        std::vector<format::StrokePoint> points;
         double x = dice.between(20, 379), y = dice.between(20, 379);
         const int length = dice.between(20, 200);
         for (int i = 0; i < length; ++i) {
@@ -190,9 +189,9 @@ std::vector<std::uint8_t> dense() {
 // A small evening sea in a few dozen strokes, without pressure: brush sizes
 // come from records, so every level 0 to 4 shows once.
 std::vector<std::uint8_t> quick() {
-    DrawingWriter w(160, 120, cubePalette(), false);
+    format::BlockWriter w(160, 120, 0, cubePalette());
     auto line = [](int x0, int y0, int x1, int y1) {
-        return std::vector<StrokePoint>{{x0, y0, 0}, {x1, y1, 0}};
+        return std::vector<format::StrokePoint>{{x0, y0, 0}, {x1, y1, 0}};
     };
 
     // Evening sky, warm at the horizon.
@@ -261,7 +260,7 @@ std::vector<std::uint8_t> makeSample(const std::string& name) {
 std::string makeSampleScript(const std::string& name) {
     const std::vector<std::uint8_t> block = makeSample(name);
     if (block.empty()) return {};
-    return script::writeScript(script::decodeBlock(block.data()), "quillcast-sample " + name + " --script");
+    return script::writeScript(format::parseBlock(block.data()), "quillcast-sample " + name + " --script");
 }
 
 }  // namespace tools

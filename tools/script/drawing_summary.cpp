@@ -1,43 +1,25 @@
 #include "tools/script/drawing_summary.h"
 
-#include "drawing/block.h"
-#include "tools/script/block_codec.h"
-
 namespace script {
 
-namespace {
-constexpr double kFirstTickSeconds = 1.0;
-constexpr double kSplashFromSeconds = 4.0;
-constexpr double kSplashToSeconds = 5.0;
-constexpr double kPerStrokeSeconds = 0.010;
-constexpr double kPerSegmentSeconds = 0.001;
-}  // namespace
-
-DrawingSummary summarize(const Drawing& drawing) {
+DrawingSummary summarize(const format::Drawing& drawing) {
     DrawingSummary s;
-    s.present = drawing.head[0] != kPlaceholderByte;
-    s.pressure = carriesPressure(drawing);
-    s.width = headerWidth(drawing);
-    s.height = headerHeight(drawing);
-    s.usedBytes = firstRecordOffset(drawing);
-    for (const Record& r : drawing.records) {
+    s.present = !format::isPlaceholder(drawing);
+    s.pressure = format::carriesPressure(drawing);
+    s.width = format::headerWidth(drawing);
+    s.height = format::headerHeight(drawing);
+    s.usedBytes = format::firstRecordOffset(drawing);
+    for (const format::Record& r : drawing.records) {
         ++s.records;
-        s.usedBytes += recordSize(r);
-        if (r.kind == RecordKind::Unknown) ++s.unknownRecords;
-        if (r.kind != RecordKind::Stroke) continue;
+        s.usedBytes += format::recordSize(r);
+        if (r.kind == format::RecordKind::Unknown) ++s.unknownRecords;
+        if (r.kind != format::RecordKind::Stroke) continue;
         ++s.strokes;
         if (r.count >= 2) s.segments += static_cast<std::uint64_t>(r.count) - 1;
     }
     s.usedBytes += drawing.tail.size();
     s.cut = !drawing.tail.empty();
     return s;
-}
-
-PlayTime estimatePlayTime(const DrawingSummary& s) {
-    if (!s.present) return {};
-    const double drawing = static_cast<double>(s.strokes) * kPerStrokeSeconds +
-                           static_cast<double>(s.segments) * kPerSegmentSeconds;
-    return {kFirstTickSeconds + kSplashFromSeconds + drawing, kFirstTickSeconds + kSplashToSeconds + drawing};
 }
 
 }  // namespace script

@@ -1,12 +1,10 @@
-// What a drawing holds, counted, and how long its show lasts. The play-time
-// model: about 1 s to the first tick, 4 to 5 s of opening splash, then per
-// stroke the 10 ms pause before its tick plus its drawing, taken as 1 ms per
-// segment (what the native emulation charges; a real screen differs).
+// What a drawing holds, counted. How long its show lasts is the emulated
+// show's business (tools/embed: estimatePlayTime).
 #pragma once
 
 #include <cstdint>
 
-#include "tools/script/drawing_model.h"
+#include "drawing/format.h"
 
 namespace script {
 
@@ -23,14 +21,6 @@ struct DrawingSummary {
     bool cut = false;             // a record is cut by the end of the block
 };
 
-DrawingSummary summarize(const Drawing& drawing);
-
-struct PlayTime {
-    double fromSeconds = 0;
-    double toSeconds = 0;
-};
-
-// Until the last stroke is on the canvas; zero for a placeholder.
-PlayTime estimatePlayTime(const DrawingSummary& summary);
+DrawingSummary summarize(const format::Drawing& drawing);
 
 }  // namespace script

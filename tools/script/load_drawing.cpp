@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "drawing/block.h"
-#include "shell/seal.h"
-#include "tools/common/files.h"
+#include "tools/common/show_input.h"
 #include "tools/script/script_reader.h"
 
 namespace script {
@@ -20,31 +18,20 @@ bool looksLikeText(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 bool loadDrawing(const std::string& path, std::vector<std::uint8_t>& block, DrawingSource& source, std::string& error) {
-    std::vector<std::uint8_t> file;
-    if (!tools::readFile(path, file, error)) return false;
-    if (file.size() == kDrawingBlockSize) {
-        block = std::move(file);
-        source = DrawingSource::DrawingFile;
+    tools::ShowInput input;
+    if (!tools::readDrawingInput(path, input, error)) return false;
+    if (input.kind != tools::InputKind::Other) {
+        block = std::move(input.block);
+        source = input.isPlayer() ? DrawingSource::Player : DrawingSource::DrawingFile;
         return true;
     }
-    std::size_t at = 0;
-    if (findDrawingBlockInFile(file.data(), file.size(), at)) {
-        block.assign(file.begin() + static_cast<std::ptrdiff_t>(at),
-                     file.begin() + static_cast<std::ptrdiff_t>(at + kDrawingBlockSize));
-        source = DrawingSource::Player;
-        return true;
-    }
-    if (file.size() >= 2 && file[0] == 'M' && file[1] == 'Z') {
-        error = path + ": a Windows program without a drawing block, not a Quillcast player";
-        return false;
-    }
-    if (!looksLikeText(file)) {
-        error = path + ": " + std::to_string(file.size()) +
+    if (!looksLikeText(input.file)) {
+        error = path + ": " + std::to_string(input.file.size()) +
                 " bytes of binary data; a drawing file is exactly 451000 bytes";
         return false;
     }
     ScriptError scriptError;
-    if (!buildBlock(std::string(file.begin(), file.end()), block, scriptError)) {
+    if (!buildBlock(std::string(input.file.begin(), input.file.end()), block, scriptError)) {
         error = path + ": " + scriptError.describe();
         return false;
     }

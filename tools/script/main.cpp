@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "drawing/format.h"
 #include "tools/common/cli.h"
 #include "tools/common/files.h"
-#include "tools/script/block_codec.h"
 #include "tools/script/load_drawing.h"
 #include "tools/script/script_reader.h"
 #include "tools/script/script_writer.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     if (command == "dump") {
         if (output.empty()) output = "-";
         if (!script::loadDrawing(input, block, source, error)) return failed(error);
-        const std::string text = script::writeScript(script::decodeBlock(block.data()), input);
+        const std::string text = script::writeScript(format::parseBlock(block.data()), input);
         if (!writeBytes(output, text.data(), text.size(), error)) return failed(error);
         return 0;
     }

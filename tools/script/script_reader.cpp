@@ -3,16 +3,15 @@
 #include <cstdint>
 #include <string_view>
 
-#include "drawing/block.h"
+#include "drawing/format.h"
 #include "drawing/palette_image.h"
-#include "tools/script/block_codec.h"
 #include "tools/script/script_writer.h"
 
 namespace script {
 
 namespace {
 
-constexpr std::uint8_t kDefaultSlotFlags = 4;  // PC_NOCOLLAPSE
+constexpr std::uint8_t kDefaultSlotFlags = format::kSlotNoCollapse;
 
 struct Token {
     std::string_view text;
@@ -78,7 +77,7 @@ int hexDigit(char c) {
 
 class Parser {
 public:
-    Parser(Drawing& drawing, std::vector<int>& recordLines, ScriptError& error)
+    Parser(format::Drawing& drawing, std::vector<int>& recordLines, ScriptError& error)
         : d_(drawing), recordLines_(recordLines), error_(error) {}
 
     bool run(const std::string& text);
@@ -107,10 +106,10 @@ private:
     bool takeInteger(std::int64_t low, std::int64_t high, const std::string& what, std::int64_t& value);
     bool takeByte(std::uint8_t& value);
     bool takeColour(std::uint32_t& bgr);
-    bool takePoint(bool withPressure, PointWords& point);
+    bool takePoint(bool withPressure, format::PointWords& point);
     bool endOfLine();
 
-    Drawing& d_;
+    format::Drawing& d_;
     std::vector<int>& recordLines_;
     ScriptError& error_;
     std::vector<Token> tokens_;
@@ -174,7 +173,7 @@ bool Parser::takeColour(std::uint32_t& bgr) {
     return true;
 }
 
-bool Parser::takePoint(bool withPressure, PointWords& point) {
+bool Parser::takePoint(bool withPressure, format::PointWords& point) {
     const std::string expected = withPressure
         ? "a point x,y/pressure with x 0 to 4095, y -32768 to 32767 and pressure 0 to 15 "
           "(in this drawing every point after a stroke's first carries a pressure)"
@@ -191,8 +190,10 @@ bool Parser::takePoint(bool withPressure, PointWords& point) {
     const std::string_view ys = t.substr(comma + 1, withPressure ? slash - comma - 1 : std::string_view::npos);
     if (!parseInteger(t.substr(0, comma), x) || !parseInteger(ys, y) || y < -32768 || y > 32767) return fail(expected);
     if (withPressure) {
-        if (!parseInteger(t.substr(slash + 1), p) || x < 0 || x > 4095 || p < 0 || p > 15) return fail(expected);
-        point.x = static_cast<std::uint16_t>(p << 12 | x);
+        if (!parseInteger(t.substr(slash + 1), p) || x < 0 || x > format::kPointXMask || p < 0 ||
+            p > format::kMaxPressure)
+            return fail(expected);
+        point.x = static_cast<std::uint16_t>(p << format::kPressureShift | x);
     } else {
         if (x < -32768 || x > 32767) return fail(expected);
         point.x = static_cast<std::uint16_t>(x);
@@ -214,7 +215,7 @@ bool Parser::marker() {
     std::int64_t value = 0;
     if (!takeInteger(0, 65535, "a format marker", value)) return false;
     d_.marker = static_cast<std::uint16_t>(value);
-    const int extra = extraWordCount(d_.marker);
+    const int extra = format::extraWordCount(d_.marker);
     d_.extraWords.assign(static_cast<std::size_t>(extra), 0);
     if (atEnd()) return true;
     if (extra == 0) return fail("the end of the line (marker " + std::to_string(value) + " has no extra words)");
@@ -234,13 +235,14 @@ bool Parser::header() {
         ++next_;
         if (key == "width" || key == "height" || key == "word") {
             if (!takeInteger(0, 65535, std::string("the ") + std::string(key), v)) return false;
-            const std::size_t at = key == "word" ? 0 : key == "width" ? 2 : 4;
-            d_.header[at] = static_cast<std::uint8_t>(v);
-            d_.header[at + 1] = static_cast<std::uint8_t>(v >> 8);
+            const std::uint32_t at = key == "word"    ? format::kHeaderWordAt
+                                     : key == "width" ? format::kHeaderWidthAt
+                                                      : format::kHeaderHeightAt;
+            format::writeU16(d_.header.data() + at, static_cast<std::uint16_t>(v));
             if (key == "width") width = true;
             if (key == "height") height = true;
         } else if (key == "rest") {
-            for (std::size_t i = 6; i < 14; ++i)
+            for (std::size_t i = format::kHeaderRestAt; i < format::kHeaderSize; ++i)
                 if (!takeByte(d_.header[i])) return false;
         } else {
             --next_;
@@ -260,9 +262,8 @@ bool Parser::palette() {
             fillPlaceholderPalette(d_.palette.data());
         } else if (key == "version" || key == "count") {
             if (!takeInteger(0, 65535, std::string("the ") + std::string(key), v)) return false;
-            const std::size_t at = key == "version" ? 0 : 2;
-            d_.palette[at] = static_cast<std::uint8_t>(v);
-            d_.palette[at + 1] = static_cast<std::uint8_t>(v >> 8);
+            const std::uint32_t at = key == "version" ? format::kPaletteVersionAt : format::kPaletteCountAt;
+            format::writeU16(d_.palette.data() + at, static_cast<std::uint16_t>(v));
         } else {
             --next_;
             return fail("standard, version or count");
@@ -276,11 +277,8 @@ bool Parser::slot() {
     std::uint32_t bgr = 0;
     if (!takeInteger(0, 256, "a slot number", index) || !takeColour(bgr)) return false;
     if (!atEnd() && (!takeWord("flags") || !takeInteger(0, 255, "the flags byte", flags))) return false;
-    std::uint8_t* slot = d_.palette.data() + 4 + 4 * index;
-    slot[0] = static_cast<std::uint8_t>(bgr);
-    slot[1] = static_cast<std::uint8_t>(bgr >> 8);
-    slot[2] = static_cast<std::uint8_t>(bgr >> 16);
-    slot[3] = static_cast<std::uint8_t>(flags);
+    std::uint8_t* slot = d_.palette.data() + format::paletteSlotAt(static_cast<std::uint32_t>(index));
+    format::writeU32(slot, bgr | static_cast<std::uint32_t>(flags) << 24);
     return endOfLine();
 }
 
@@ -296,18 +294,19 @@ bool Parser::colour() {
     std::int64_t spare = 0;
     if (!takeColour(bgr)) return false;
     if (!atEnd() && (!takeWord("spare") || !takeInteger(0, 15, "the spare bits 24 to 27", spare))) return false;
-    Record r;
-    r.kind = RecordKind::Colour;
-    r.opcode = 0;
-    r.value = bgr | static_cast<std::uint32_t>(spare) << 24 | static_cast<std::uint32_t>(selector) << 28;
+    format::Record r;
+    r.kind = format::RecordKind::Colour;
+    r.opcode = format::ColourRecord;
+    r.value = bgr | static_cast<std::uint32_t>(spare) << format::kSpareShift |
+              static_cast<std::uint32_t>(selector) << format::kSelectorShift;
     d_.records.push_back(r);
     return endOfLine();
 }
 
 bool Parser::stroke() {
-    Record r;
-    r.kind = RecordKind::Stroke;
-    r.opcode = 2;
+    format::Record r;
+    r.kind = format::RecordKind::Stroke;
+    r.opcode = format::StrokeRecord;
     bool counted = false;
     std::int64_t count = 0;
     if (peekIs("count")) {
@@ -315,9 +314,9 @@ bool Parser::stroke() {
         if (!takeInteger(INT32_MIN, INT32_MAX, "the point count", count)) return false;
         counted = true;
     }
-    const bool pressure = carriesPressure(d_);
+    const bool pressure = format::carriesPressure(d_);
     while (!atEnd()) {
-        PointWords p;
+        format::PointWords p;
         if (!takePoint(pressure && !r.points.empty(), p)) return false;
         r.points.push_back(p);
     }
@@ -358,13 +357,13 @@ bool Parser::prologueLine(std::string_view keyword) {
 bool Parser::recordLine(std::string_view keyword) {
     ++next_;
     recordLines_.push_back(line_);
-    Record r;
+    format::Record r;
     std::int64_t v = 0;
     const std::int64_t low = INT32_MIN, high = UINT32_MAX;
     if (keyword == "colour") return colour();
     if (keyword == "stroke") return stroke();
     if (keyword == "pen-mode") {
-        r.kind = RecordKind::PenMode;
+        r.kind = format::RecordKind::PenMode;
         for (std::uint32_t m = 1; m <= 4; ++m)
             if (peekIs(penModeName(m))) {
                 v = m;
@@ -372,26 +371,25 @@ bool Parser::recordLine(std::string_view keyword) {
             }
         if (v == 0 && !takeInteger(low, high, "blend, darken, smudge, speckle or a number", v)) return false;
     } else if (keyword == "brush-size") {
-        r.kind = RecordKind::BrushSize;
+        r.kind = format::RecordKind::BrushSize;
         if (!takeInteger(low, high, "a brush level", v)) return false;
     } else if (keyword == "density") {
-        r.kind = RecordKind::Density;
+        r.kind = format::RecordKind::Density;
         if (!takeInteger(low, high, "a density", v)) return false;
     } else if (keyword == "fill") {
-        r.kind = RecordKind::Fill;
+        r.kind = format::RecordKind::Fill;
         if (!atEnd() && !takeInteger(low, high, "the end of the line or the fill's unused value", v)) return false;
     } else {
         if (!takeInteger(-32768, 65535, "an opcode", v)) return false;
         r.opcode = static_cast<std::uint16_t>(v);
-        if (kindOfOpcode(r.opcode) != RecordKind::Unknown) {
+        if (format::kindOfOpcode(r.opcode) != format::RecordKind::Unknown) {
             --next_;
             return fail("an opcode other than 0 to 5, which carry a payload: write those as records");
         }
         d_.records.push_back(r);
         return endOfLine();
     }
-    r.opcode = static_cast<std::uint16_t>(r.kind == RecordKind::PenMode ? 1 : r.kind == RecordKind::BrushSize ? 3
-                                           : r.kind == RecordKind::Fill ? 4 : 5);
+    r.opcode = format::opcodeOfKind(r.kind);
     r.value = static_cast<std::uint32_t>(v);
     d_.records.push_back(r);
     return endOfLine();
@@ -427,8 +425,8 @@ bool Parser::line(std::string_view text) {
 }
 
 bool Parser::run(const std::string& text) {
-    d_ = Drawing{};
-    d_.head[0] = kDrawingByte;
+    d_ = format::Drawing{};
+    d_.head[0] = format::kDrawingByte;
     fillPlaceholderPalette(d_.palette.data());
     bool first = true;
     std::size_t at = 0;
@@ -468,32 +466,26 @@ std::string ScriptError::describe() const {
     return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + message;
 }
 
-bool readScript(const std::string& text, Drawing& drawing, ScriptError& error) {
-    std::vector<int> lines;
-    Parser parser(drawing, lines, error);
-    return parser.run(text);
-}
-
 bool buildBlock(const std::string& text, std::vector<std::uint8_t>& block, ScriptError& error) {
-    Drawing drawing;
+    format::Drawing drawing;
     std::vector<int> lines;
     Parser parser(drawing, lines, error);
     if (!parser.run(text)) return false;
     std::uint64_t overBy = 0;
-    if (encodeBlock(drawing, block, overBy)) return true;
+    if (format::encodeBlock(drawing, block, overBy)) return true;
 
     // Find the line at which the block runs out, for the message.
-    std::uint64_t size = firstRecordOffset(drawing);
+    std::uint64_t size = format::firstRecordOffset(drawing);
     int where = parser.tailLine();
     for (std::size_t i = 0; i < drawing.records.size(); ++i) {
-        size += recordSize(drawing.records[i]);
-        if (size > kDrawingBlockSize) {
+        size += format::recordSize(drawing.records[i]);
+        if (size > format::kDrawingBlockSize) {
             where = lines[i];
             break;
         }
     }
-    error = {0, 0, "the drawing takes " + std::to_string(kDrawingBlockSize + overBy) + " bytes, " +
-                       std::to_string(overBy) + " bytes over the " + std::to_string(kDrawingBlockSize) +
+    error = {0, 0, "the drawing takes " + std::to_string(format::kDrawingBlockSize + overBy) + " bytes, " +
+                       std::to_string(overBy) + " bytes over the " + std::to_string(format::kDrawingBlockSize) +
                        "-byte block; it runs out at line " + std::to_string(where)};
     return false;
 }

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/script/drawing_model.h"
 
 namespace script {
 
@@ -19,8 +18,6 @@ struct ScriptError {
     // "line 12, column 8: expected ..." or the bare message.
     std::string describe() const;
 };
-
-bool readScript(const std::string& text, Drawing& drawing, ScriptError& error);
 
 // Reads a script and lays it out as a whole block. A drawing that does not
 // fit is an error that says by how many bytes it is over.

@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "tools/script/block_codec.h"
 
 namespace script {
 
@@ -30,14 +29,14 @@ void appendBytes(std::string& out, const std::uint8_t* bytes, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) appendf(out, " %02x", bytes[i]);
 }
 
-void appendStroke(std::string& out, const Record& r, bool pressure) {
+void appendStroke(std::string& out, const format::Record& r, bool pressure) {
     out += "stroke";
     if (r.count != static_cast<std::int32_t>(r.points.size())) appendf(out, " count %d", r.count);
     for (std::size_t i = 0; i < r.points.size(); ++i) {
-        const PointWords& p = r.points[i];
+        const format::PointWords& p = r.points[i];
         const int y = static_cast<std::int16_t>(p.y);
         if (pressure && i > 0) {
-            appendf(out, " %d,%d/%d", p.x & 0xFFF, y, p.x >> 12);
+            appendf(out, " %d,%d/%d", p.x & format::kPointXMask, y, format::pointPressure(p.x));
         } else {
             appendf(out, " %d,%d", static_cast<std::int16_t>(p.x), y);
         }
@@ -45,11 +44,11 @@ void appendStroke(std::string& out, const Record& r, bool pressure) {
     out += '\n';
 }
 
-void appendRecord(std::string& out, const Record& r, bool pressure) {
+void appendRecord(std::string& out, const format::Record& r, bool pressure) {
     const auto value = static_cast<std::int32_t>(r.value);
     switch (r.kind) {
-        case RecordKind::Colour: {
-            const unsigned selector = r.value >> 28;
+        case format::RecordKind::Colour: {
+            const unsigned selector = format::colourSelector(r.value);
             out += "colour ";
             if (const char* name = selectorName(selector)) {
                 out += name;
@@ -58,28 +57,28 @@ void appendRecord(std::string& out, const Record& r, bool pressure) {
             }
             out += ' ';
             appendColour(out, r.value);
-            if (const unsigned spare = (r.value >> 24) & 0xF) appendf(out, " spare %u", spare);
+            if (const unsigned spare = (r.value >> format::kSpareShift) & 0xF) appendf(out, " spare %u", spare);
             out += '\n';
             break;
         }
-        case RecordKind::PenMode:
+        case format::RecordKind::PenMode:
             if (const char* name = penModeName(r.value)) {
                 appendf(out, "pen-mode %s\n", name);
             } else {
                 appendf(out, "pen-mode %d\n", value);
             }
             break;
-        case RecordKind::BrushSize: appendf(out, "brush-size %d\n", value); break;
-        case RecordKind::Density: appendf(out, "density %d\n", value); break;
-        case RecordKind::Fill:
+        case format::RecordKind::BrushSize: appendf(out, "brush-size %d\n", value); break;
+        case format::RecordKind::Density: appendf(out, "density %d\n", value); break;
+        case format::RecordKind::Fill:
             if (r.value == 0) {
                 out += "fill\n";
             } else {
                 appendf(out, "fill %d\n", value);
             }
             break;
-        case RecordKind::Stroke: appendStroke(out, r, pressure); break;
-        case RecordKind::Unknown: appendf(out, "opcode %d\n", static_cast<std::int16_t>(r.opcode)); break;
+        case format::RecordKind::Stroke: appendStroke(out, r, pressure); break;
+        case format::RecordKind::Unknown: appendf(out, "opcode %d\n", static_cast<std::int16_t>(r.opcode)); break;
     }
 }
 
@@ -104,7 +103,7 @@ const char* selectorName(unsigned selector) {
     }
 }
 
-std::string writeScript(const Drawing& d, const std::string& source) {
+std::string writeScript(const format::Drawing& d, const std::string& source) {
     std::string out;
     out.reserve(64 * 1024);
     out += "quillcast script 1\n";
@@ -112,33 +111,33 @@ std::string writeScript(const Drawing& d, const std::string& source) {
 
     out += "head";
     appendBytes(out, d.head.data(), d.head.size());
-    out += d.head[0] == 0x44 ? "  # byte 0 is 0x44: a placeholder, no drawing\n" : "\n";
+    out += format::isPlaceholder(d) ? "  # byte 0 is 0x44: a placeholder, no drawing\n" : "\n";
 
     appendf(out, "marker %u", d.marker);
     if (!d.extraWords.empty()) {
         out += " extra";
         for (std::uint16_t w : d.extraWords) appendf(out, " %u", w);
     }
-    out += carriesPressure(d) ? "  # stroke points after the first carry a pressure\n" : "\n";
+    out += format::carriesPressure(d) ? "  # stroke points after the first carry a pressure\n" : "\n";
 
-    const unsigned word = static_cast<unsigned>(d.header[0] | d.header[1] << 8);
-    appendf(out, "header width %u height %u word %u rest", headerWidth(d), headerHeight(d), word);
-    appendBytes(out, d.header.data() + 6, 8);
+    const unsigned word = format::readU16(d.header.data() + format::kHeaderWordAt);
+    appendf(out, "header width %u height %u word %u rest", format::headerWidth(d), format::headerHeight(d), word);
+    appendBytes(out, d.header.data() + format::kHeaderRestAt, format::kHeaderSize - format::kHeaderRestAt);
     out += '\n';
 
-    const unsigned version = static_cast<unsigned>(d.palette[0] | d.palette[1] << 8);
-    const unsigned count = static_cast<unsigned>(d.palette[2] | d.palette[3] << 8);
+    const unsigned version = format::readU16(d.palette.data() + format::kPaletteVersionAt);
+    const unsigned count = format::readU16(d.palette.data() + format::kPaletteCountAt);
     appendf(out, "palette version 0x%x count %u\n", version, count);
-    for (unsigned i = 0; i < 257; ++i) {
-        const std::uint8_t* slot = d.palette.data() + 4 + 4 * i;
+    for (unsigned i = 0; i < format::kPaletteSlots; ++i) {
+        const std::uint8_t* slot = d.palette.data() + format::paletteSlotAt(i);
         appendf(out, "slot %u ", i);
-        appendColour(out, static_cast<std::uint32_t>(slot[0] | slot[1] << 8 | slot[2] << 16));
+        appendColour(out, format::readU32(slot) & format::kColourMask);
         appendf(out, " flags %u\n", slot[3]);
     }
 
-    appendf(out, "# records from block offset %u\n", firstRecordOffset(d));
-    const bool pressure = carriesPressure(d);
-    for (const Record& r : d.records) appendRecord(out, r, pressure);
+    appendf(out, "# records from block offset %u\n", format::firstRecordOffset(d));
+    const bool pressure = format::carriesPressure(d);
+    for (const format::Record& r : d.records) appendRecord(out, r, pressure);
 
     if (!d.tail.empty()) {
         out += "# a record cut by the end of the block\n";

@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "tools/script/drawing_model.h"
+#include "drawing/format.h"
 
 namespace script {
 
 // The script of a drawing. source, when not empty, goes into a comment at
 // the top. Reading the script back gives the same drawing.
-std::string writeScript(const Drawing& drawing, const std::string& source = "");
+std::string writeScript(const format::Drawing& drawing, const std::string& source = "");
 
 // Names used by both directions.
 const char* penModeName(std::uint32_t value);  // "blend" .. "speckle", or null

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "tools/common/atomic_output.h"
-#include "tools/common/frame_sink.h"
-#include "tools/common/gif_colours.h"
+#include "tools/render/frame_sink.h"
+#include "tools/render/gif_colours.h"
 
 struct GifFileType;
 

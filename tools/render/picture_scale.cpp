@@ -1,4 +1,4 @@
-#include "tools/common/picture_scale.h"
+#include "tools/render/picture_scale.h"
 
 #include <vector>
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tools/common/atomic_output.h"
-#include "tools/common/frame_sink.h"
+#include "tools/render/frame_sink.h"
 
 namespace tools {
 

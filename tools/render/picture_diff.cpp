@@ -1,4 +1,4 @@
-#include "tools/common/picture_diff.h"
+#include "tools/render/picture_diff.h"
 
 #include <algorithm>
 #include <cstring>

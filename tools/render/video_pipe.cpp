@@ -1,4 +1,4 @@
-#include "tools/common/video_pipe.h"
+#include "tools/render/video_pipe.h"
 
 #include <cerrno>
 #include <csignal>

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/picture_diff.h"
+#include "tools/render/picture_diff.h"
 
 struct liq_attr;
 

@@ -1,4 +1,4 @@
-#include "tools/common/png_sequence.h"
+#include "tools/render/png_sequence.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tools/common/gif_colours.h"
+#include "tools/render/gif_colours.h"
 
 #include <libimagequant.h>
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tools/common/atomic_output.h"
-#include "tools/common/frame_sink.h"
+#include "tools/render/frame_sink.h"
 
 namespace tools {
 

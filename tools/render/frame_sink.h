@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tools/common/picture_diff.h"
+#include "tools/render/picture_diff.h"
 
 namespace tools {
 

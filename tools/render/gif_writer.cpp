@@ -1,4 +1,4 @@
-#include "tools/common/gif_writer.h"
+#include "tools/render/gif_writer.h"
 
 #include <gif_lib.h>
 

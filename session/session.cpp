@@ -1,0 +1,213 @@
+#include "session/session.h"
+
+#include <algorithm>
+
+#include "canvas/canvas.h"
+#include "canvas/pen_state.h"
+#include "drawing/block.h"
+#include "drawing/prologue.h"
+#include "drawing/reader.h"
+#include "drawing/records.h"
+#include "resources/compiled_resources.h"
+#include "session/record_bytes.h"
+#include "session/session_state.h"
+#include "shell/player_window.h"
+#include "shell/playback.h"
+#include "shell/state.h"
+
+namespace session {
+
+State state;
+
+namespace {
+
+// The largest x a point after the first can carry beside a pressure.
+constexpr int kPressureMaxX = 1024;
+
+void resetPlayer() {
+    resetShellState();
+    resetDrawingReader();
+    resetPrologue();
+    resetPenState();
+}
+
+emu::SurfaceView surfaceOfDc(HDC dc) { return emu::surfaceOf(dc); }
+
+std::uint16_t clampWord(int v) {
+    return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767)));
+}
+
+}  // namespace
+
+emu::SurfaceView windowSurface() {
+    HDC dc = GetDC(state.window);
+    const emu::SurfaceView view = surfaceOfDc(dc);
+    ReleaseDC(state.window, dc);
+    return view;
+}
+
+emu::SurfaceView backingSurface() { return surfaceOfDc(canvasDc); }
+
+void close() {
+    if (state.window) DestroyWindow(state.window);
+    state.window = nullptr;
+    state.stroke = LiveStroke{};
+    state.recordsEnd = 0;
+    resetPlayer();
+    emu::resetDesktop();
+}
+
+bool isOpen() { return state.window != nullptr; }
+
+bool open(const std::vector<std::uint8_t>& block, std::string& error) {
+    close();
+    if (block.size() != kDrawingBlockSize) {
+        error = "a drawing is exactly 451000 bytes, this is " + std::to_string(block.size());
+        return false;
+    }
+    loadDrawingBlock(block.data());
+    HINSTANCE module = emu::createModule(compiledResources(), compiledResourcesSize(), nullptr);
+    if (!createPlayerWindow(module, SW_SHOWNORMAL)) {
+        error = "the player window could not be made";
+        close();
+        return false;
+    }
+    HWND window = emu::findWindowByClass(kPlayerClassName);
+    // The host plays instead of the timer; the start-up runs at once.
+    KillTimer(window, kPlaybackTimer);
+    firstTick = 0;
+    setUpDrawing(window);
+    state.window = window;
+    if (!windowSurface().pixels || !backingSurface().pixels) {
+        error = "the canvas is " + std::to_string(drawingHeader.width) + "x" + std::to_string(drawingHeader.height) +
+                ", too large to hold";
+        close();
+        return false;
+    }
+    state.recordsEnd = isDrawingPresent() ? findRecordsEnd(drawingBlock, drawingCursor) : drawingCursor;
+    state.serial = 0;
+    ++state.opened;
+    touchedRect = RECT{0, 0, 0, 0};
+    return true;
+}
+
+bool openNew(int width, int height, const std::vector<std::uint32_t>& palette, bool pressure, std::string& error) {
+    if (width < 1 || height < 1 || width > 65535 || height > 65535) {
+        error = "a canvas is 1 to 65535 pixels each way";
+        return false;
+    }
+    return open(newBlock(width, height, palette, pressure), error);
+}
+
+int canvasWidth() { return isOpen() ? drawingHeader.width : 0; }
+int canvasHeight() { return isOpen() ? drawingHeader.height : 0; }
+bool carriesPressure() { return pressureEncoding; }
+
+std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }
+std::uint32_t cursor() { return drawingCursor; }
+std::uint32_t recordsEnd() { return state.recordsEnd; }
+std::uint32_t room() { return isOpen() ? kDrawingBlockSize - state.recordsEnd : 0; }
+
+int play(std::uint32_t end, int maxStrokes) {
+    if (!isOpen() || state.stroke.active || !isDrawingPresent()) return 0;
+    end = std::min(end, state.recordsEnd);
+    int strokes = 0;
+    while (drawingCursor < end && (maxStrokes < 0 || strokes < maxStrokes)) {
+        std::int16_t opcode = 0;
+        if (!readDrawing(&opcode, 2, 1)) break;
+        playRecord(state.window, opcode);
+        if (opcode == StrokeRecord) ++strokes;
+    }
+    return strokes;
+}
+
+bool append(const std::uint8_t* bytes, std::size_t size) {
+    if (!isOpen() || state.stroke.active || drawingCursor != state.recordsEnd || !isDrawingPresent()) return false;
+    if (size > room()) return false;
+    std::copy(bytes, bytes + size, drawingBlock + state.recordsEnd);
+    state.recordsEnd += static_cast<std::uint32_t>(size);
+    play(state.recordsEnd);
+    return true;
+}
+
+void beginStroke(int x, int y) {
+    if (!isOpen()) return;
+    state.stroke = LiveStroke{};
+    state.stroke.active = true;
+    const std::uint16_t xWord = clampWord(x);
+    const std::uint16_t yWord = clampWord(y);
+    state.stroke.first = StrokePosition{static_cast<std::int16_t>(xWord), static_cast<std::int16_t>(yWord)};
+    state.stroke.previous = startStroke(static_cast<std::int16_t>(xWord), static_cast<std::int16_t>(yWord));
+}
+
+void strokeTo(int x, int y, int pressure) {
+    if (!state.stroke.active) return;
+    std::uint16_t xWord = clampWord(x);
+    if (pressureEncoding) {
+        const int p = std::clamp(pressure, 0, 15);
+        xWord = static_cast<std::uint16_t>(p << 12 | std::clamp(x, 0, kPressureMaxX));
+    }
+    const std::uint16_t yWord = clampWord(y);
+    state.stroke.words.push_back(xWord);
+    state.stroke.words.push_back(yWord);
+    playStrokePoint(state.window, xWord, yWord, state.stroke.previous);
+}
+
+bool isStroking() { return state.stroke.active; }
+
+std::uint32_t strokeBytes() {
+    return state.stroke.active ? static_cast<std::uint32_t>(10 + 2 * state.stroke.words.size()) : 0;
+}
+
+bool endStroke() {
+    if (!state.stroke.active) return false;
+    const std::vector<std::uint8_t> record =
+        strokeRecord(state.stroke.first.x, state.stroke.first.y, state.stroke.words);
+    state.stroke = LiveStroke{};
+    if (drawingCursor != state.recordsEnd || record.size() > room()) return false;
+    std::copy(record.begin(), record.end(), drawingBlock + state.recordsEnd);
+    state.recordsEnd += static_cast<std::uint32_t>(record.size());
+    // Drawn already, point by point: the reader only steps over it.
+    drawingCursor = state.recordsEnd;
+    return true;
+}
+
+const std::uint32_t* pixels() {
+    const emu::SurfaceView view = windowSurface();
+    if (!view.pixels) return nullptr;
+    return view.pixels + static_cast<std::size_t>(canvasTop) * static_cast<std::size_t>(view.width) +
+           static_cast<std::size_t>(canvasLeft);
+}
+
+int stride() { return windowSurface().width; }
+
+namespace {
+
+template <int N>
+void readPixels(int x, int y, int w, int h, std::uint8_t* out) {
+    const std::uint32_t* from = pixels();
+    if (!from || w <= 0 || h <= 0) return;
+    const int s = stride();
+    const int left = std::max(x, 0);
+    const int right = std::min(x + w, canvasWidth());
+    for (int row = 0; row < h; ++row) {
+        const int cy = y + row;
+        if (cy < 0 || cy >= canvasHeight()) continue;
+        const std::uint32_t* line = from + static_cast<std::size_t>(cy) * static_cast<std::size_t>(s);
+        std::uint8_t* to = out + (static_cast<std::size_t>(row) * static_cast<std::size_t>(w) + (left - x)) * N;
+        for (int cx = left; cx < right; ++cx, to += N) {
+            const std::uint32_t c = line[cx];
+            to[0] = static_cast<std::uint8_t>(c);
+            to[1] = static_cast<std::uint8_t>(c >> 8);
+            to[2] = static_cast<std::uint8_t>(c >> 16);
+            if (N == 4) to[N - 1] = 0xFF;
+        }
+    }
+}
+
+}  // namespace
+
+void readRgb(int x, int y, int w, int h, std::uint8_t* out) { readPixels<3>(x, y, w, h, out); }
+void readRgba(int x, int y, int w, int h, std::uint8_t* out) { readPixels<4>(x, y, w, h, out); }
+
+}  // namespace session

@@ -1,0 +1,82 @@
+// The engine session: the player's own engine driven by a host (the studio
+// in the browser, the painting search) instead of by the playback timer.
+// Opening runs the player's start-up without its check and splash, on the
+// emulated desktop; records then play through the player's own reader and
+// interpreter, a few at a time or a stroke point by point as it is being
+// made. The canvas is exactly what a full show of the same records shows.
+//
+// One session at a time: the player's state is process-wide. Checkpoints of
+// the whole engine state are in session/checkpoint.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace session {
+
+// Opens a DrawingBlock (exactly 451000 bytes, a drawing or a placeholder):
+// prologue, framed canvas, start pen; no record is played yet. False, with
+// a one-line reason, when the block has the wrong size or its canvas is too
+// large to hold; any session open before is closed either way.
+bool open(const std::vector<std::uint8_t>& block, std::string& error);
+
+// Opens a new drawing: a block with the given canvas size and 256 palette
+// colours (0x00BBGGRR), whose stroke points carry a pen pressure when
+// pressure is set, and no record yet.
+bool openNew(int width, int height, const std::vector<std::uint32_t>& palette, bool pressure, std::string& error);
+
+// Closes the session: the player window goes, and with it the Canvas.
+void close();
+bool isOpen();
+
+int canvasWidth();
+int canvasHeight();
+// Whether stroke points after the first carry a pen pressure.
+bool carriesPressure();
+
+// The block as it stands: what was opened plus what was appended since.
+std::vector<std::uint8_t> block();
+// Where the reader stands, and where the recorded records end: the next
+// appended record goes there, and the zero tail starts there.
+std::uint32_t cursor();
+std::uint32_t recordsEnd();
+// Bytes free after the records.
+std::uint32_t room();
+
+// Plays whole records from the cursor, as the playback ticks do, until the
+// cursor reaches end (at most recordsEnd) or maxStrokes strokes have been
+// drawn (negative: no bound). Returns the strokes drawn.
+int play(std::uint32_t end, int maxStrokes = -1);
+inline int playToEnd() { return play(recordsEnd()); }
+
+// Writes records (whole ones, as they lie in a block) after the last one and
+// plays them. False, with nothing written, when they do not fit, when the
+// cursor has not reached the end yet, or during a live stroke.
+bool append(const std::uint8_t* bytes, std::size_t size);
+
+// A stroke fed point by point, each segment drawn at once through the
+// player's own stroke code. Points are canvas coordinates; the pressure
+// (0..15) is used only when the drawing carries it, and x must then lie in
+// 0..1024 after the first point. The record is written when the stroke ends.
+void beginStroke(int x, int y);
+void strokeTo(int x, int y, int pressure);
+bool isStroking();
+// Bytes the stroke's record would take now.
+std::uint32_t strokeBytes();
+// Writes the stroke's record after the last one. False when it does not fit:
+// nothing is written, and the pixels stay drawn (restore a checkpoint).
+bool endStroke();
+
+// The canvas's pixels as 0x00BBGGRR, row-major, stride() a row, the canvas
+// origin at pixels()[0]: the window the engine draws on. Valid until the
+// next open or close.
+const std::uint32_t* pixels();
+int stride();
+// A rectangle of the canvas as RGB bytes (3 a pixel) or RGBA (4, opaque),
+// clipped to the canvas; out must hold w x h pixels.
+void readRgb(int x, int y, int w, int h, std::uint8_t* out);
+void readRgba(int x, int y, int w, int h, std::uint8_t* out);
+
+}  // namespace session
