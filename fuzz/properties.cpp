@@ -19,6 +19,9 @@ namespace {
 // A small screen: a fresh desktop fills it on every run.
 constexpr int kScreenWidth = 320;
 constexpr int kScreenHeight = 240;
+// Far more than any block can take (about 45000 strokes of 10 ms, or 112000
+// segments of 1 ms), yet reached within a second by a show that never ends.
+constexpr std::uint64_t kShowClockBoundMs = 60 * 60 * 1000;
 
 }  // namespace
 
@@ -29,7 +32,9 @@ bool replayHolds(const std::uint8_t* data, std::size_t size, std::uint64_t workL
     setup.workLimit = workLimit;
     setup.screenWidth = kScreenWidth;
     setup.screenHeight = kScreenHeight;
-    return tools::runShow(setup).captured;
+    setup.maxShowMs = kShowClockBoundMs;
+    const tools::ShowOutcome outcome = tools::runShow(setup);
+    return outcome.captured && outcome.stop != tools::ShowStop::TimeLimit;
 }
 
 bool scriptHolds(const std::uint8_t* data, std::size_t size) {

@@ -9,7 +9,8 @@
 namespace fuzz {
 
 // The input is the start of a DrawingBlock, the rest zeros. Its show must end
-// with a picture, within the given work bound.
+// with a picture, within the given work bound, and must not run on past an
+// hour of its clock: no block makes the player tick for ever.
 bool replayHolds(const std::uint8_t* data, std::size_t size, std::uint64_t workLimit);
 
 // The input is a script. When it builds, its block dumped and read again must

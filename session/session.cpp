@@ -5,6 +5,7 @@
 #include "canvas/canvas.h"
 #include "canvas/pen_state.h"
 #include "drawing/block.h"
+#include "drawing/format.h"
 #include "drawing/prologue.h"
 #include "drawing/reader.h"
 #include "drawing/records.h"
@@ -21,17 +22,12 @@ State state;
 
 namespace {
 
-// The largest x a point after the first can carry beside a pressure.
-constexpr int kPressureMaxX = 1024;
-
 void resetPlayer() {
     resetShellState();
     resetDrawingReader();
     resetPrologue();
     resetPenState();
 }
-
-emu::SurfaceView surfaceOfDc(HDC dc) { return emu::surfaceOf(dc); }
 
 std::uint16_t clampWord(int v) {
     return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767)));
@@ -41,12 +37,12 @@ std::uint16_t clampWord(int v) {
 
 emu::SurfaceView windowSurface() {
     HDC dc = GetDC(state.window);
-    const emu::SurfaceView view = surfaceOfDc(dc);
+    const emu::SurfaceView view = emu::surfaceOf(dc);
     ReleaseDC(state.window, dc);
     return view;
 }
 
-emu::SurfaceView backingSurface() { return surfaceOfDc(canvasDc); }
+emu::SurfaceView backingSurface() { return emu::surfaceOf(canvasDc); }
 
 void close() {
     if (state.window) DestroyWindow(state.window);
@@ -103,6 +99,23 @@ int canvasWidth() { return isOpen() ? drawingHeader.width : 0; }
 int canvasHeight() { return isOpen() ? drawingHeader.height : 0; }
 bool carriesPressure() { return pressureEncoding; }
 
+PenSettings pen() {
+    PenSettings p;
+    p.colour = penState.penColour;
+    p.secondColour = penState.secondColour;
+    p.thirdColour = penState.thirdColour;
+    p.mode = penState.penMode;
+    p.level = penState.brushLevel;
+    p.minLevel = penState.minBrushLevel;
+    p.density = penState.density;
+    return p;
+}
+
+std::vector<std::uint32_t> palette() {
+    if (!paletteBuffer) return {};
+    return format::paletteColours(paletteBuffer);
+}
+
 std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }
 std::uint32_t cursor() { return drawingCursor; }
 std::uint32_t recordsEnd() { return state.recordsEnd; }
@@ -143,10 +156,7 @@ void beginStroke(int x, int y) {
 void strokeTo(int x, int y, int pressure) {
     if (!state.stroke.active) return;
     std::uint16_t xWord = clampWord(x);
-    if (pressureEncoding) {
-        const int p = std::clamp(pressure, 0, 15);
-        xWord = static_cast<std::uint16_t>(p << 12 | std::clamp(x, 0, kPressureMaxX));
-    }
+    if (pressureEncoding) xWord = format::pressurePointWord(x, pressure);
     const std::uint16_t yWord = clampWord(y);
     state.stroke.words.push_back(xWord);
     state.stroke.words.push_back(yWord);
@@ -156,7 +166,8 @@ void strokeTo(int x, int y, int pressure) {
 bool isStroking() { return state.stroke.active; }
 
 std::uint32_t strokeBytes() {
-    return state.stroke.active ? static_cast<std::uint32_t>(10 + 2 * state.stroke.words.size()) : 0;
+    if (!state.stroke.active) return 0;
+    return static_cast<std::uint32_t>(format::strokeRecordSize(static_cast<std::int32_t>(1 + state.stroke.words.size() / 2)));
 }
 
 bool endStroke() {

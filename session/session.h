@@ -5,8 +5,9 @@
 // interpreter, a few at a time or a stroke point by point as it is being
 // made. The canvas is exactly what a full show of the same records shows.
 //
-// One session at a time: the player's state is process-wide. Checkpoints of
-// the whole engine state are in session/checkpoint.h.
+// One session at a time, and no other show in the process while it is open:
+// the player's state is process-wide. Checkpoints of the whole engine state
+// are in session/checkpoint.h.
 #pragma once
 
 #include <cstddef>
@@ -35,6 +36,23 @@ int canvasWidth();
 int canvasHeight();
 // Whether stroke points after the first carry a pen pressure.
 bool carriesPressure();
+
+// The pen as the records played so far left it, so that a host records a
+// change only when one is needed. Colours as the engine holds them: a
+// recorded colour carries the PaletteFlag (0x2000000).
+struct PenSettings {
+    std::uint32_t colour = 0;
+    std::uint32_t secondColour = 0;
+    std::uint32_t thirdColour = 0;
+    int mode = 0;
+    int level = 0;
+    int minLevel = 0;
+    int density = 0;
+};
+PenSettings pen();
+
+// The drawing's 256 palette colours (0x00BBGGRR), as the player read them.
+std::vector<std::uint32_t> palette();
 
 // The block as it stands: what was opened plus what was appended since.
 std::vector<std::uint8_t> block();

@@ -39,6 +39,35 @@ TEST_F(PenModeTest, DensityGateMatchesThresholdOverTheWholeTable) {
     }
 }
 
+// Densities whose threshold is itself a table value (799 gives 41, entry 0):
+// there a draw equal to the threshold refuses, in every gated mode. One step
+// denser the threshold falls below that value and the same draw passes.
+TEST_F(PenModeTest, DensityGateRefusesADrawEqualToTheThreshold) {
+    int boundaries = 0;
+    for (int i = 0; i < kRandomTableSize; ++i) {
+        for (int d = 1; d <= 32767; ++d) {
+            const auto density = static_cast<std::int16_t>(d);
+            if (densityThreshold(density) != randomTable[i]) continue;
+            ++boundaries;
+            for (std::int16_t mode : {std::int16_t{Blend}, std::int16_t{Darken}, std::int16_t{Speckle}}) {
+                canvas->setPenMode(mode);
+                canvas->setDensity(density);
+                penState.randomIndex = i;
+                std::uint32_t colour = kInk;
+                EXPECT_FALSE(decide(colour, true)) << "mode " << mode << " density " << d << " draw " << randomTable[i];
+                EXPECT_EQ(penState.randomIndex, (i + 1) % kRandomTableSize);
+                if (d == 32767) continue;
+                canvas->setDensity(static_cast<std::int16_t>(d + 1));
+                if (densityThreshold(penState.density) == randomTable[i]) continue;
+                penState.randomIndex = i;
+                colour = kInk;
+                EXPECT_TRUE(decide(colour, true)) << "mode " << mode << " density " << d + 1;
+            }
+        }
+    }
+    EXPECT_GE(boundaries, 4) << "thresholds 41, 53, 153 and 292 are table values";
+}
+
 TEST_F(PenModeTest, DensityThresholdsAtTheWorkedValues) {
     EXPECT_EQ(densityThreshold(1000), 32);
     EXPECT_EQ(densityThreshold(1), 32767);

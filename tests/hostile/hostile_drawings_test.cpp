@@ -8,17 +8,14 @@
 
 #include "platform/emu/desktop.h"
 #include "tests/support/block_builder.h"
+#include "tests/support/show_bounds.h"
 #include "tools/common/headless_player.h"
 
 using testing_support::BlockBuilder;
 
 namespace {
 
-tools::ShowOutcome play(const std::vector<std::uint8_t>& block) {
-    tools::ShowSetup setup;
-    setup.block = block;
-    return tools::runShow(setup);
-}
+tools::ShowOutcome play(const std::vector<std::uint8_t>& block) { return testing_support::playToTheEnd(block); }
 
 // The picture of a block that only clears its canvas: what "draws nothing" looks like.
 tools::Picture blankPicture(int width, int height) {

@@ -32,7 +32,8 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> inputsOf(const st
 
 TEST(FuzzRegressions, Replay) {
     for (const auto& [name, bytes] : inputsOf("replay"))
-        EXPECT_TRUE(fuzz::replayHolds(bytes.data(), bytes.size(), kFuzzWorkLimit)) << name;
+        EXPECT_TRUE(fuzz::replayHolds(bytes.data(), bytes.size(), kFuzzWorkLimit))
+            << name << ": the show ended without a picture, or never ended";
 }
 
 TEST(FuzzRegressions, Script) {

@@ -7,6 +7,7 @@
 
 #include "platform/emu/desktop.h"
 #include "tests/support/block_builder.h"
+#include "tests/support/show_bounds.h"
 #include "tools/common/headless_player.h"
 
 using testing_support::BlockBuilder;
@@ -54,7 +55,8 @@ TEST(ShowLimits, TimeLimitStopsDuringTheSplashOrTheStrokes) {
 }
 
 TEST(ShowLimits, ABoundedShowFreesWhatAFinishedShowFrees) {
-    const tools::ShowOutcome finished = play(BlockBuilder(100, 100).stroke({{0, 0}, {9, 9}}).block(), 0, 0);
+    const std::vector<std::uint8_t> small = BlockBuilder(100, 100).stroke({{0, 0}, {9, 9}}).block();
+    const tools::ShowOutcome finished = testing_support::playToTheEnd(small);
     ASSERT_EQ(finished.stop, tools::ShowStop::None);
     const std::size_t liveAfterFinish = emu::liveObjectCount();
 
@@ -63,7 +65,7 @@ TEST(ShowLimits, ABoundedShowFreesWhatAFinishedShowFrees) {
     play(longStrokes(5), 2500, 0);
     EXPECT_EQ(emu::liveObjectCount(), liveAfterFinish);
     // And the next show plays as if none had been cut short.
-    const tools::ShowOutcome again = play(BlockBuilder(100, 100).stroke({{0, 0}, {9, 9}}).block(), 0, 0);
+    const tools::ShowOutcome again = testing_support::playToTheEnd(small);
     EXPECT_EQ(again.picture.pixels, finished.picture.pixels);
 }
 

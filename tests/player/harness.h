@@ -14,6 +14,7 @@
 #include "resources/compiled_resources.h"
 #include "shell/player_window.h"
 #include "shell/win_main.h"
+#include "tests/support/show_bounds.h"
 #include "tools/common/headless_player.h"
 
 namespace testing_support {
@@ -47,7 +48,27 @@ public:
         });
     }
 
-    int run() { return WinMain(module_, nullptr, nullptr, SW_SHOWNORMAL); }
+    // Plays the show to its end under the test bounds; a show that reaches
+    // one fails the test and answers -1.
+    int run() {
+        emu::setShowLimits(kTestShowMs, kTestWorkUnits);
+        try {
+            const int exitCode = WinMain(module_, nullptr, nullptr, SW_SHOWNORMAL);
+            emu::setShowLimits(0, 0);
+            return exitCode;
+        } catch (const emu::LimitReached& e) {
+            emu::setShowLimits(0, 0);
+            ADD_FAILURE() << describeNeverEnding(e.limit == emu::Limit::Time ? tools::ShowStop::TimeLimit
+                                                                            : tools::ShowStop::WorkLimit)
+                          << " (" << e.what() << ")";
+            if (HWND window = player()) DestroyWindow(window);
+            return -1;
+        } catch (const emu::BlockedForever& e) {
+            emu::setShowLimits(0, 0);
+            ADD_FAILURE() << "the show stopped: " << e.what();
+            return -1;
+        }
+    }
 
     static HWND player() { return emu::findWindowByClass(kPlayerClassName); }
 

@@ -6,6 +6,7 @@
 #include "drawing/reader.h"
 #include "tests/player/harness.h"
 #include "tests/support/block_builder.h"
+#include "tests/support/show_bounds.h"
 #include "tools/common/headless_player.h"
 
 namespace {
@@ -15,9 +16,7 @@ using testing_support::BlockBuilder;
 // Plays the block to its end and returns the finished canvas (300 x 400
 // unless the header says otherwise).
 tools::Picture playCanvas(const std::vector<std::uint8_t>& block) {
-    tools::ShowSetup setup;
-    setup.block = block;
-    const tools::ShowOutcome outcome = tools::runShow(setup);
+    const tools::ShowOutcome outcome = testing_support::playToTheEnd(block);
     EXPECT_TRUE(outcome.captured) << outcome.message;
     EXPECT_EQ(outcome.exitCode, 0);
     return tools::crop(outcome.picture, 7, 7, outcome.canvasWidth, outcome.canvasHeight);
@@ -113,6 +112,24 @@ TEST(Records, PressureLivesInTheTopBitsOfTheXWord) {
     EXPECT_EQ(pixel(canvas, 21, 50), 0xFFFFFFu);
 }
 
+TEST(Records, PressureXOf1024IsKeptAndAbove1024IsZero) {
+    // Wide enough that x 1024 and 1025 are on the canvas; each stroke turns
+    // back at the decoded point, so that point is stamped only if kept. The
+    // first point of a stroke carries no pressure.
+    BlockBuilder b(1100, 80, 48);
+    b.colour(0x000000);
+    b.stroke({{1010, 20}, {0x2000 | 1024, 20}, {0x2000 | 1010, 21}});
+    b.stroke({{1010, 60}, {0x2000 | 1025, 60}, {0x2000 | 1010, 61}});
+    padTo(b, 451000);
+    const auto canvas = playCanvas(b.block());
+    ASSERT_EQ(canvas.width, 1100);
+    EXPECT_EQ(pixel(canvas, 1024, 20), 0u) << "1024 is a place on the canvas";
+    EXPECT_EQ(pixel(canvas, 5, 20), 0xFFFFFFu);
+    EXPECT_EQ(pixel(canvas, 1025, 60), 0xFFFFFFu) << "1025 is read as 0";
+    EXPECT_EQ(pixel(canvas, 1024, 60), 0xFFFFFFu);
+    EXPECT_EQ(pixel(canvas, 5, 60), 0u) << "the walk went to x 0 and back";
+}
+
 TEST(Records, WithoutPressureTheXWordIsSigned) {
     BlockBuilder b;
     b.colour(0x000000).brushSize(1);
@@ -122,6 +139,24 @@ TEST(Records, WithoutPressureTheXWordIsSigned) {
     const auto canvas = playCanvas(b.block());
     EXPECT_EQ(pixel(canvas, 0, 20), 0u);
     EXPECT_EQ(pixel(canvas, 5, 20), 0u);
+}
+
+// One process may play many drawings (the web player, the studio): the
+// pressure encoding of one must not decode the points of the next.
+TEST(Records, ADrawingAfterOneWithPressurePlaysAsItDoesAlone) {
+    BlockBuilder plain;
+    plain.colour(0x203040).brushSize(1);
+    // Words whose top bits a pressure decoding would take: -3, and 4101.
+    plain.stroke({{5, 20}, {0xFFFD, 20}, {0x1005, 30}, {40, 40}, {0x7064, 90}});
+    const tools::ShowOutcome alone = testing_support::playToTheEnd(plain.block());
+
+    BlockBuilder pressured(300, 400, 48);
+    pressured.colour(0x000000).stroke({{10, 10}, {0xF064, 100}});
+    testing_support::playToTheEnd(pressured.block());
+    const tools::ShowOutcome after = testing_support::playToTheEnd(plain.block());
+
+    EXPECT_EQ(after.decisions, alone.decisions);
+    EXPECT_TRUE(after.picture.pixels == alone.picture.pixels) << "the second drawing plays differently";
 }
 
 TEST(Records, AZeroTailEndsInBlackPenAndAUsedUpBlock) {

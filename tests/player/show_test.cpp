@@ -178,6 +178,38 @@ TEST(Show, ClosedFromOutsideDuringTheOpeningSplash) {
     EXPECT_EQ(emu::liveObjectCount(), 0u);
 }
 
+// The stroke loop lets one message through between two segments; when that
+// message destroys the window, the Canvas is gone and the loop must stop
+// before the next segment. Under the sanitizers a segment drawn after that
+// is a use after free.
+TEST(Show, ClosedFromOutsideInTheMiddleOfALongStroke) {
+    BlockBuilder b(300, 400);
+    b.colour(0x000000).brushSize(2).word(2).dword(3000);
+    const std::uint32_t firstPoint = b.position();
+    for (int i = 0; i < 3000; ++i) b.word(static_cast<std::uint16_t>(10 + i % 280)).word(static_cast<std::uint16_t>(10 + i / 10));
+    const std::uint32_t strokeEnd = b.position();
+    b.stroke({{0, 0}, {299, 399}});
+
+    PlayerHarness show(b.block());
+    std::uint32_t cursorAtClose = 0;
+    std::function<void()> closeMidStroke = [&] {
+        if (drawingCursor > firstPoint + 4 * 500) {
+            cursorAtClose = drawingCursor;
+            PostMessageA(PlayerHarness::player(), WM_CLOSE, 0, 0);
+            return;
+        }
+        if (!isDrawingUsedUp()) show.at(emu::now() + 1, closeMidStroke);
+    };
+    show.at(6000, closeMidStroke);
+    EXPECT_EQ(show.run(), 0);
+    ASSERT_GT(cursorAtClose, 0u) << "the stroke was never seen half drawn";
+    EXPECT_LT(cursorAtClose, strokeEnd - 4 * 1000);
+    EXPECT_EQ(stopFlag, 1);
+    EXPECT_LE(drawingCursor, cursorAtClose + 4) << "no segment after the window was destroyed";
+    EXPECT_EQ(PlayerHarness::player(), nullptr);
+    EXPECT_EQ(emu::liveObjectCount(), 0u);
+}
+
 TEST(Show, ClosedFromOutsideDuringTheClosingSplash) {
     PlayerHarness show(smallDrawing());
     emu::scheduleLeftClick(20000, 500, 400);

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tests/support/block_builder.h"
+#include "tests/support/show_bounds.h"
 #include "tools/common/headless_player.h"
 #include "tools/render/drawing_palette.h"
 #include "tools/render/gif_writer.h"
@@ -88,8 +89,7 @@ std::vector<std::uint8_t> drawing() {
 }
 
 TEST_F(GifTest, TheShowDecodesWithItsFramesTheLoopAndTheFinishedPicture) {
-    tools::ShowSetup setup;
-    setup.block = drawing();
+    const tools::ShowSetup setup = testing_support::boundedSetup(drawing());
     tools::GifSink gif(path("show.gif"), tools::drawingPalette(setup.block));
     tools::TimelapseSettings settings;
     settings.speed = 0.25;  // strokes far enough apart that none is merged
@@ -102,7 +102,9 @@ TEST_F(GifTest, TheShowDecodesWithItsFramesTheLoopAndTheFinishedPicture) {
     EXPECT_TRUE(d.loopsForever);
     ASSERT_EQ(d.delays.size(), 4u);
     EXPECT_GE(d.delays.back(), 300) << "the held finished picture";
-    EXPECT_EQ(d.last.pixels, tools::runShow(setup).picture.pixels);
+    EXPECT_TRUE(result.outcome.stop == tools::ShowStop::None)
+        << testing_support::describeNeverEnding(result.outcome.stop);
+    EXPECT_EQ(d.last.pixels, testing_support::playToTheEnd(setup).picture.pixels);
     EXPECT_EQ(fs::directory_iterator(dir_)->path().filename(), "show.gif") << "no temporary file left";
 }
 

@@ -7,6 +7,7 @@
 #include "platform/emu/clock_model.h"
 #include "tests/render/recording_sink.h"
 #include "tests/support/block_builder.h"
+#include "tests/support/show_bounds.h"
 #include "tools/common/headless_player.h"
 #include "tools/render/timelapse.h"
 
@@ -36,17 +37,16 @@ struct Recorded {
 };
 
 void record(const std::vector<std::uint8_t>& block, const tools::TimelapseSettings& settings, Recorded& run) {
-    tools::ShowSetup setup;
-    setup.block = block;
+    const tools::ShowSetup setup = testing_support::boundedSetup(block);
     tools::ProgressBar quiet("test", false);
     std::vector<tools::FrameSink*> sinks{&run.sink};
     run.ok = tools::recordTimelapse(setup, settings, sinks, quiet, run.result);
+    EXPECT_TRUE(run.result.outcome.stop == tools::ShowStop::None)
+        << testing_support::describeNeverEnding(run.result.outcome.stop);
 }
 
 tools::Picture stillPicture(const std::vector<std::uint8_t>& block) {
-    tools::ShowSetup setup;
-    setup.block = block;
-    return tools::runShow(setup).picture;
+    return testing_support::playToTheEnd(block).picture;
 }
 
 TEST(Timelapse, AFrameForTheEmptyCanvasAndOneAfterEachStroke) {
@@ -144,13 +144,17 @@ TEST(Timelapse, SplashesComeAsWholeScreensAndTheClosingOneEndsTheShow) {
     settings.includeSplash = true;
     settings.holdSeconds = 1;
     Recorded run;
-    tools::ShowSetup setup;
-    setup.block = threeStrokes();
+    tools::ShowSetup setup = testing_support::boundedSetup(threeStrokes());
+    // Whole screens every 100 ms of the show: a tighter bound keeps a show
+    // that never ends from taking tens of thousands of them.
+    setup.maxShowMs = 120 * 1000;
     setup.screenWidth = 320;
     setup.screenHeight = 240;
     tools::ProgressBar quiet("test", false);
     std::vector<tools::FrameSink*> sinks{&run.sink};
     ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, quiet, run.result)) << run.result.message;
+    EXPECT_TRUE(run.result.outcome.stop == tools::ShowStop::None)
+        << testing_support::describeNeverEnding(run.result.outcome.stop, setup.maxShowMs);
     EXPECT_EQ(run.sink.last.width, 320);
     EXPECT_DOUBLE_EQ(run.sink.times.front(), 0.0);
     // The opening splash before 6 s, the show, a second's hold, then 6 to 7 s of closing splash.
@@ -170,8 +174,7 @@ TEST(Timelapse, AFailingSinkStopsTheRecordingUnfinished) {
 
 TEST(Timelapse, ACorruptedPlayerGivesNoFrames) {
     // A file that claims to be a player but fails the check.
-    tools::ShowSetup setup;
-    setup.block = threeStrokes();
+    tools::ShowSetup setup = testing_support::boundedSetup(threeStrokes());
     setup.programPath = "/nonexistent/quillcast.exe";
     RecordingSink sink;
     tools::TimelapseResult result;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/block_builder.h"
+#include "tests/support/show_bounds.h"
 
 namespace fs = std::filesystem;
 
@@ -37,14 +38,20 @@ protected:
                                                           static_cast<std::streamsize>(bytes.size()));
     }
 
+    // Runs the renderer under the test bounds; a show that reaches one
+    // (exit status 3) fails the test.
     Result render(const std::string& args) const {
         const std::string errFile = path("stderr.txt");
-        const std::string command = std::string(QC_RENDER_BIN) + " " + args + " 2>" + errFile + " >/dev/null";
+        const std::string bounds = " --max-seconds " + std::to_string(testing_support::kTestShowMs / 1000) +
+                                   " --max-work " + std::to_string(testing_support::kTestWorkUnits / 1000000);
+        const std::string command =
+            std::string(QC_RENDER_BIN) + " " + args + bounds + " 2>" + errFile + " >/dev/null";
         Result r;
         const int raw = std::system(command.c_str());
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         std::ifstream in(errFile);
         std::getline(in, r.err, '\0');
+        if (r.status == 3) ADD_FAILURE() << "quillcast-render " << args << ": it never ends? " << r.err;
         return r;
     }
 

@@ -12,8 +12,10 @@
 
 namespace session_support {
 
-// The canvas of a whole show of block, played by the headless player.
+// The canvas of a whole show of block, played by the headless player. The
+// player's state is process-wide, so the session is closed first.
 inline tools::Picture showCanvas(const std::vector<std::uint8_t>& block) {
+    session::close();
     tools::ShowSetup setup;
     setup.block = block;
     const tools::ShowOutcome outcome = tools::runShow(setup);

@@ -78,6 +78,12 @@ void paintEveryMode(bool pressure) {
     session::strokeTo(250, 90, 15);
     session::strokeTo(100, 100, 3);
     ASSERT_TRUE(session::endStroke());
+    const session::PenSettings pen = session::pen();
+    EXPECT_EQ(pen.colour, 0x2202020u);
+    EXPECT_EQ(pen.secondColour, 0x2CC2211u);
+    EXPECT_EQ(pen.mode, 3);
+    EXPECT_EQ(pen.minLevel, 2);
+    EXPECT_EQ(pen.density, 1000);
 
     const std::vector<std::uint8_t> block = session::block();
     const tools::Picture painted = sessionCanvas();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tools/common/png_writer.h"
+#include "tools/common/picture.h"
 
 namespace tools {
 

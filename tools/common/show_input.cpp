@@ -7,8 +7,14 @@
 namespace tools {
 
 bool readDrawingInput(const std::string& path, ShowInput& input, std::string& error) {
+    std::vector<std::uint8_t> file;
+    if (!readFile(path, file, error)) return false;
+    return takeDrawingInput(std::move(file), path, input, error);
+}
+
+bool takeDrawingInput(std::vector<std::uint8_t> file, const std::string& path, ShowInput& input, std::string& error) {
     input = ShowInput{};
-    if (!readFile(path, input.file, error)) return false;
+    input.file = std::move(file);
     std::size_t blockAt = 0;
     if (input.file.size() == format::kDrawingBlockSize) {
         input.block = input.file;

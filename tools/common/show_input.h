@@ -24,6 +24,10 @@ struct ShowInput {
 // program without a drawing block; any other file comes back as Other.
 bool readDrawingInput(const std::string& path, ShowInput& input, std::string& error);
 
+// The same for a file's bytes already read (the browser's files); name is
+// what a message calls the file.
+bool takeDrawingInput(std::vector<std::uint8_t> file, const std::string& name, ShowInput& input, std::string& error);
+
 // The same, and a file of kind Other fails too: the tools that play drawings.
 bool loadShowInput(const std::string& path, ShowInput& input, std::string& error);
 

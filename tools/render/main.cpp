@@ -18,7 +18,7 @@
 #include "tools/render/gif_writer.h"
 #include "tools/render/options.h"
 #include "tools/render/png_sequence.h"
-#include "tools/render/progress_bar.h"
+#include "tools/common/progress_bar.h"
 #include "tools/render/timelapse.h"
 #include "tools/render/video_pipe.h"
 

@@ -3,7 +3,7 @@
 // changed, not by whole pictures.
 #pragma once
 
-#include "tools/common/png_writer.h"
+#include "tools/common/picture.h"
 
 namespace tools {
 

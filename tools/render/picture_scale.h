@@ -1,7 +1,7 @@
 // Nearest-neighbour scaling, so the brush's pixels stay crisp.
 #pragma once
 
-#include "tools/common/png_writer.h"
+#include "tools/common/picture.h"
 
 namespace tools {
 

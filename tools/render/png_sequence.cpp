@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tools/common/files.h"
+#include "tools/common/png_writer.h"
 
 namespace tools {
 

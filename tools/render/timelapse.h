@@ -11,7 +11,7 @@
 
 #include "tools/common/headless_player.h"
 #include "tools/render/frame_sink.h"
-#include "tools/render/progress_bar.h"
+#include "tools/common/progress_bar.h"
 
 namespace tools {
 

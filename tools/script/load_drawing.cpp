@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/common/files.h"
 #include "tools/common/show_input.h"
 #include "tools/script/script_reader.h"
 
@@ -18,8 +19,15 @@ bool looksLikeText(const std::vector<std::uint8_t>& bytes) {
 }  // namespace
 
 bool loadDrawing(const std::string& path, std::vector<std::uint8_t>& block, DrawingSource& source, std::string& error) {
+    std::vector<std::uint8_t> file;
+    if (!tools::readFile(path, file, error)) return false;
+    return loadDrawingBytes(std::move(file), path, block, source, error);
+}
+
+bool loadDrawingBytes(std::vector<std::uint8_t> file, const std::string& path, std::vector<std::uint8_t>& block,
+                      DrawingSource& source, std::string& error) {
     tools::ShowInput input;
-    if (!tools::readDrawingInput(path, input, error)) return false;
+    if (!tools::takeDrawingInput(std::move(file), path, input, error)) return false;
     if (input.kind != tools::InputKind::Other) {
         block = std::move(input.block);
         source = input.isPlayer() ? DrawingSource::Player : DrawingSource::DrawingFile;

@@ -1,4 +1,4 @@
-#include "tools/render/progress_bar.h"
+#include "tools/common/progress_bar.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,7 +22,11 @@ void ProgressBar::update(double share, long frames) {
     const int filled = percent * kBarWidth / 100;
     for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
     bar[kBarWidth] = '\0';
-    std::fprintf(stderr, "\r%s [%s] %3d%%  %ld frames", label_.c_str(), bar, percent, frames);
+    if (frames < 0) {
+        std::fprintf(stderr, "\r%s [%s] %3d%%", label_.c_str(), bar, percent);
+    } else {
+        std::fprintf(stderr, "\r%s [%s] %3d%%  %ld frames", label_.c_str(), bar, percent, frames);
+    }
     std::fflush(stderr);
     drawn_ = true;
 }

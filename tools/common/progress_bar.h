@@ -12,7 +12,7 @@ public:
     ProgressBar(std::string label, bool enabled) : label_(std::move(label)), enabled_(enabled) {}
     ~ProgressBar() { done(); }
 
-    // share: 0..1 of the work; frames: written so far.
+    // share: 0..1 of the work; frames: written so far, or negative for none.
     void update(double share, long frames);
     // Ends the line.
     void done();

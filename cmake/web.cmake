@@ -1,0 +1,24 @@
+# Settings of the web tree, built with Debian's emscripten (em++ 3.1.6):
+#   emcmake cmake -S . -B build-web
+# Only the player's code, the engine around it and the web player's site
+# are built there; the tools and their tests stay native.
+
+# The optimiser that emcc runs while linking is a Node.js program that needs
+# Debian's own Node.js modules (acorn among them).
+set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
+
+# WebAssembly puts static data below 64 KiB by default. A class name's
+# address there would pass IS_INTRESOURCE, and the emulated desktop would
+# take the player's window class for a resource number.
+add_link_options(-sGLOBAL_BASE=65536)
+
+# The emulated desktop stops a show that runs over its bounds by throwing
+# out of the call that did it; the engine catches that.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
+
+# Programs run outside the browser (the engine's tests) run under the
+# machine's Node.js, whose own fetch() would break the loader's read of the
+# .wasm file.
+find_program(QC_NODE node REQUIRED)
+set(QC_NODE_RUN ${QC_NODE} --no-experimental-fetch)

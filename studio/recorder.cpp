@@ -1,0 +1,175 @@
+#include "studio/recorder.h"
+
+#include <algorithm>
+
+#include "drawing/format.h"
+#include "session/session.h"
+
+namespace studio {
+
+namespace {
+
+// The engine holds a recorded colour with the flag that asks for the
+// nearest palette colour.
+constexpr std::uint32_t kPaletteFlag = 0x2000000;
+constexpr std::uint32_t kRgb = format::kColourMask;
+constexpr int kPressureMaxWidth = format::kMaxPressureX + 1;
+enum : std::uint32_t { kPenSelector = 0, kSecondSelector = 1, kThirdSelector = 2 };
+constexpr int kSpeckle = 4;
+constexpr int kSmudge = 3;
+
+void addRecord(std::vector<std::uint8_t>& out, format::RecordOpcode opcode, std::uint32_t value) {
+    format::appendU16(out, static_cast<std::uint16_t>(opcode));
+    format::appendU32(out, value);
+}
+
+}  // namespace
+
+bool Recorder::openNew(int width, int height, const std::vector<std::uint32_t>& palette, bool pressure,
+                       std::string& error) {
+    if (width > kPressureMaxWidth) pressure = false;
+    if (!session::openNew(width, height, palette, pressure, error)) return false;
+    history_.reset();
+    strokeCount_ = strokeBytesTotal_ = 0;
+    fresh_ = true;
+    newWidth_ = width;
+    newHeight_ = height;
+    newPalette_ = palette;
+    return true;
+}
+
+void Recorder::takePressureOn() {
+    std::string error;
+    if (session::openNew(newWidth_, newHeight_, newPalette_, true, error)) history_.reset();
+}
+
+bool Recorder::open(const std::vector<std::uint8_t>& block, std::string& error) {
+    if (!session::open(block, error)) return false;
+    session::playToEnd();
+    history_.reset();
+    fresh_ = false;
+    strokeCount_ = strokeBytesTotal_ = 0;
+    return true;
+}
+
+// The records that bring the engine's pen to the chosen one, for a stroke
+// (colours, mode, level, density as the mode uses them) or a fill (colour).
+std::vector<std::uint8_t> Recorder::penRecords(bool forStroke) const {
+    std::vector<std::uint8_t> out;
+    const session::PenSettings now = session::pen();
+    const std::uint32_t colour = (pen_.colour & kRgb) | kPaletteFlag;
+    if (now.colour != colour) addRecord(out, format::ColourRecord, format::colourValue(pen_.colour, kPenSelector));
+    if (!forStroke) return out;
+    if (pen_.mode == kSpeckle) {
+        if (now.secondColour != ((pen_.second & kRgb) | kPaletteFlag))
+            addRecord(out, format::ColourRecord, format::colourValue(pen_.second, kSecondSelector));
+        if (now.thirdColour != ((pen_.third & kRgb) | kPaletteFlag))
+            addRecord(out, format::ColourRecord, format::colourValue(pen_.third, kThirdSelector));
+    }
+    if (now.mode != pen_.mode) addRecord(out, format::PenModeRecord, static_cast<std::uint32_t>(pen_.mode));
+    // With pressure the level moves with each point; the least level stays.
+    if (now.minLevel != pen_.level || (!session::carriesPressure() && now.level != pen_.level))
+        addRecord(out, format::BrushSizeRecord, static_cast<std::uint32_t>(pen_.level));
+    if (pen_.mode != kSmudge && now.density != pen_.density)
+        addRecord(out, format::DensityRecord, static_cast<std::uint32_t>(static_cast<std::uint16_t>(pen_.density)));
+    return out;
+}
+
+void Recorder::beginStroke(double x, double y, int pressure, bool pressurePen) {
+    if (stroking_ || !session::isOpen()) return;
+    if (pressurePen && fresh_ && !history_.canUndo() && !history_.canRedo() && !session::carriesPressure() &&
+        newWidth_ <= kPressureMaxWidth)
+        takePressureOn();
+    history_.markStroke();
+    const std::vector<std::uint8_t> head = penRecords(true);
+    strokeHeadBytes_ = static_cast<std::uint32_t>(head.size());
+    if (!head.empty() && !session::append(head.data(), head.size())) {
+        // Not even the pen fits: the stroke will be refused at its end.
+        strokeHeadBytes_ = 0;
+    }
+    filter_ = StrokeFilter(options_.smoothing);
+    const StrokePoint first = filter_.begin(x, y, pressure);
+    points_.assign(1, first);
+    stroking_ = true;
+    session::beginStroke(first.x, first.y);
+}
+
+void Recorder::drawPoint(const StrokePoint& p) { session::strokeTo(p.x, p.y, p.pressure); }
+
+void Recorder::strokeTo(double x, double y, int pressure) {
+    if (!stroking_) return;
+    StrokePoint p;
+    if (!filter_.next(x, y, std::clamp(pressure, 0, 15), p)) return;
+    points_.push_back(p);
+    drawPoint(p);
+}
+
+StrokeEnd Recorder::endStroke() {
+    if (!stroking_) return StrokeEnd::Empty;
+    stroking_ = false;
+    // A single point stamps nothing: a click leaves a dot one pixel long.
+    if (points_.size() == 1) {
+        StrokePoint dot = points_.front();
+        dot.x += 1;
+        points_.push_back(dot);
+        drawPoint(dot);
+    }
+    const std::vector<StrokePoint> kept = simplify(points_, options_.tolerance);
+    if (kept.size() != points_.size()) {
+        // Drawn again as it will be recorded.
+        history_.dropStroke();
+        const std::vector<std::uint8_t> head = penRecords(true);
+        if (!head.empty()) session::append(head.data(), head.size());
+        session::beginStroke(kept.front().x, kept.front().y);
+        for (std::size_t i = 1; i < kept.size(); ++i) drawPoint(kept[i]);
+    }
+    const std::uint32_t bytes = session::strokeBytes();
+    const bool headFits = strokeHeadBytes_ > 0 || penRecords(true).empty();
+    if (!headFits || !session::endStroke()) {
+        history_.dropStroke();
+        return StrokeEnd::Refused;
+    }
+    fresh_ = false;
+    ++strokeCount_;
+    strokeBytesTotal_ += bytes + strokeHeadBytes_;
+    history_.push();
+    return StrokeEnd::Kept;
+}
+
+bool Recorder::fill() {
+    if (stroking_ || !session::isOpen()) return false;
+    std::vector<std::uint8_t> records = penRecords(false);
+    addRecord(records, format::FillRecord, 0);
+    if (!session::append(records.data(), records.size())) return false;
+    fresh_ = false;
+    history_.push();
+    return true;
+}
+
+bool Recorder::undo() { return !stroking_ && history_.undo(); }
+bool Recorder::redo() { return !stroking_ && history_.redo(); }
+
+std::uint32_t Recorder::bytesUsed() const { return session::recordsEnd(); }
+std::uint32_t Recorder::bytesFree() const { return session::room(); }
+
+std::uint32_t Recorder::strokesLeft() const {
+    // Until strokes were made, one of 100 points with a pen change.
+    const std::uint64_t each = strokeCount_ ? std::max<std::uint64_t>(1, strokeBytesTotal_ / strokeCount_) : 412;
+    return static_cast<std::uint32_t>(session::room() / each);
+}
+
+std::uint32_t Recorder::strokeBytes() const { return session::strokeBytes(); }
+bool Recorder::strokeFits() const { return session::strokeBytes() <= session::room(); }
+
+bool Recorder::carriesPressure() const { return session::carriesPressure(); }
+std::vector<std::uint8_t> Recorder::block() const { return session::block(); }
+int Recorder::width() const { return session::canvasWidth(); }
+int Recorder::height() const { return session::canvasHeight(); }
+
+std::uint32_t Recorder::colourAt(int x, int y) const {
+    std::uint8_t rgb[3] = {0, 0, 0};
+    session::readRgb(x, y, 1, 1, rgb);
+    return std::uint32_t{rgb[0]} | std::uint32_t{rgb[1]} << 8 | std::uint32_t{rgb[2]} << 16;
+}
+
+}  // namespace studio

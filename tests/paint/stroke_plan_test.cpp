@@ -1,0 +1,163 @@
+// Candidate strokes: they follow edges, stop where the canvas already
+// matches, take the mean of what their stamps cover, taper, and never draw
+// outside the box the search scores them in.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "tools/paint/engine_canvas.h"
+#include "tools/paint/paint_options.h"
+#include "tools/paint/record_bytes.h"
+#include "tools/paint/stroke_plan.h"
+
+namespace {
+
+constexpr int kSize = 64;
+constexpr std::uint32_t kRed = 0x0000FF, kBlue = 0xFF0000, kBlack = 0, kWhite = 0xFFFFFF;
+
+paint::Plane planeOf(std::uint32_t (*colourAt)(int x, int y)) {
+    paint::Plane plane;
+    plane.width = plane.height = kSize;
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) plane.pixels.push_back(paint::rgbOf(colourAt(x, y)));
+    return plane;
+}
+
+struct Canvas {
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(kSize * kSize, 0x00FF00);  // green: far from all
+    paint::CanvasView view() const { return paint::CanvasView{pixels.data(), kSize, kSize, kSize}; }
+};
+
+paint::StrokePlan plan(const paint::Layer& layer, const paint::Plane& picture, const Canvas& canvas, int x, int y) {
+    paint::LayerGuide guide;
+    guide.layer = &layer;
+    guide.reference = paint::blurred(picture, layer.blurSigma);
+    guide.gradient = paint::gradientOf(guide.reference);
+    std::uint64_t random = 1;
+    return paint::planStroke(guide, picture, canvas.view(), x, y, random);
+}
+
+paint::Layer layerOf(int level, int maxPoints, float step) {
+    paint::Layer layer;
+    layer.level = level;
+    layer.blurSigma = 1;
+    layer.maxPoints = maxPoints;
+    layer.step = step;
+    return layer;
+}
+
+std::uint32_t redLeftBlueRight(int x, int) { return x < kSize / 2 ? kRed : kBlue; }
+
+TEST(StrokePlan, FollowsAnEdgeAndTakesTheMeanUnderIt) {
+    const paint::Plane picture = planeOf(redLeftBlueRight);
+    const paint::StrokePlan along = plan(layerOf(2, 8, 4), picture, Canvas{}, kSize / 2, 40);
+    ASSERT_EQ(along.points.size(), 8u) << "nothing on the canvas matches yet: the stroke runs its length";
+    for (const auto& p : along.points) EXPECT_LE(std::abs(p.x - kSize / 2), 1) << "along the edge, at y " << p.y;
+    EXPECT_GE(std::abs(along.points.back().y - along.points.front().y), 24);
+    // Across the edge the stamps cover red and blue alike.
+    EXPECT_GT(along.colour & 0xFF, 0x40u);
+    EXPECT_GT(along.colour >> 16, 0x40u);
+
+    // Inside the red half, pure red.
+    const paint::StrokePlan inside = plan(layerOf(2, 4, 4), picture, Canvas{}, 8, 10);
+    ASSERT_GE(inside.points.size(), 2u);
+    EXPECT_EQ(inside.colour, kRed);
+}
+
+TEST(StrokePlan, StopsWhereTheCanvasAlreadyMatches) {
+    // Steeper across x than down y, so that strokes run down y and the
+    // picture drifts away from their colour; the canvas is the picture from y = 30 on.
+    const paint::Plane picture = planeOf([](int x, int y) { return static_cast<std::uint32_t>(x * 3 + y / 2) * 0x010101u; });
+    Canvas canvas;
+    for (int y = 30; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) canvas.pixels[static_cast<std::size_t>(y * kSize + x)] = paint::pixelOf(picture.at(x, y));
+    paint::Layer layer = layerOf(1, 16, 4);
+    layer.blurSigma = 0;
+    const paint::StrokePlan stroke = plan(layer, picture, canvas, 20, 6);
+    ASSERT_GE(stroke.points.size(), 2u);
+    EXPECT_LT(stroke.points.size(), 16u);
+    // The first point on the matching canvas ends it.
+    EXPECT_GE(stroke.points.back().y, 30);
+    EXPECT_LT(stroke.points[stroke.points.size() - 2].y, 30);
+}
+
+TEST(StrokePlan, BroadStrokesTaperAtBothEnds) {
+    const paint::Plane picture = planeOf(redLeftBlueRight);
+    paint::Layer layer = layerOf(3, 6, 4);
+    layer.taper = true;
+    const paint::StrokePlan stroke = plan(layer, picture, Canvas{}, kSize / 2, 40);
+    ASSERT_EQ(stroke.points.size(), 6u);
+    EXPECT_EQ(stroke.points[1].pressure, paint::pressureForLevel(2));
+    for (std::size_t i = 2; i + 1 < stroke.points.size(); ++i) EXPECT_EQ(stroke.points[i].pressure, paint::pressureForLevel(3));
+    EXPECT_EQ(stroke.points.back().pressure, paint::pressureForLevel(2));
+}
+
+// The search scores a stroke in its box and copies only that box back: the
+// engine must draw nothing outside it.
+TEST(StrokePlan, TheEngineDrawsOnlyInsideTheBox) {
+    const paint::Plane picture = planeOf([](int x, int y) { return (x * 7 + y * 3) % 64 < 32 ? kBlack : kWhite; });
+    paint::EngineCanvas engine;
+    std::string error;
+    ASSERT_TRUE(engine.open(kSize, kSize, std::vector<std::uint32_t>(256, 0), error)) << error;
+    for (int level = 0; level <= 4; ++level) {
+        for (int start = 0; start < kSize; start += 9) {
+            paint::Layer layer = layerOf(level, 12, 3.0f + static_cast<float>(level));
+            layer.taper = level > 1;
+            const paint::CanvasView now = engine.view();
+            Canvas before;
+            for (int y = 0; y < kSize; ++y)
+                for (int x = 0; x < kSize; ++x) before.pixels[static_cast<std::size_t>(y * kSize + x)] = now.at(x, y);
+            const paint::StrokePlan stroke = plan(layer, picture, before, start, (start * 5) % kSize);
+            if (stroke.points.size() < 2) continue;
+            std::vector<std::uint8_t> records;
+            paint::appendColour(records, 0x123456u + static_cast<std::uint32_t>(start), paint::PenColour);
+            paint::appendStroke(records, stroke.points);
+            ASSERT_TRUE(engine.play(records));
+            const paint::CanvasView after = engine.view();
+            for (int y = 0; y < kSize; ++y) {
+                for (int x = 0; x < kSize; ++x) {
+                    if (after.at(x, y) == before.pixels[static_cast<std::size_t>(y * kSize + x)]) continue;
+                    ASSERT_TRUE(x >= stroke.left && x < stroke.right && y >= stroke.top && y < stroke.bottom)
+                        << "level " << level << ", start " << start << ": drew (" << x << ", " << y << ")";
+                }
+            }
+        }
+    }
+}
+
+TEST(PaintCommandLine, ReadsTheOutputKindAndTheDefaults) {
+    paint::CommandLine line;
+    std::string error;
+    const char* plain[] = {"quillcast-paint", "p.jpg", "-o", "a.qcs"};
+    ASSERT_TRUE(paint::parseCommandLine(4, plain, line, error)) << error;
+    EXPECT_EQ(line.kind, paint::OutputKind::Script);
+    EXPECT_EQ(line.fit, 400);
+    EXPECT_EQ(line.paint.budget, 0u);
+    EXPECT_EQ(line.paint.showSeconds, 120.0);
+
+    paint::CommandLine sized;
+    const char* args[] = {"quillcast-paint", "--size", "640x200", "p.png", "-o", "x.exe", "--budget", "100000",
+                          "--style", "sketch", "--seed", "7", "--show-seconds", "0"};
+    ASSERT_TRUE(paint::parseCommandLine(14, args, sized, error)) << error;
+    EXPECT_EQ(sized.kind, paint::OutputKind::Player);
+    EXPECT_EQ(sized.fit, 0);
+    EXPECT_EQ(sized.width, 640);
+    EXPECT_EQ(sized.height, 200);
+    EXPECT_EQ(sized.paint.budget, 100000u);
+    EXPECT_EQ(sized.paint.style, paint::Style::Sketch);
+    EXPECT_EQ(sized.paint.seed, 7u);
+    EXPECT_EQ(sized.paint.showSeconds, 0.0);
+
+    const char* bad[][4] = {{"p.png", "-o", "a.txt", ""},        {"p.png", "-o", "a.qcd", "--fit"},
+                            {"p.png", "-o", "a.qcd", "--seed=3"}, {"p.png", "a.png", "-o", "a.qcd"}};
+    for (const auto& rest : bad) {
+        const char* argv[] = {"quillcast-paint", rest[0], rest[1], rest[2], rest[3]};
+        const int argc = rest[3][0] ? 5 : 4;
+        paint::CommandLine refused;
+        error.clear();
+        EXPECT_FALSE(paint::parseCommandLine(argc, argv, refused, error)) << rest[2];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// The studio's files: what it opens, the script it writes, the player it seals.
+#include <gtest/gtest.h>
+
+#include "studio/drawing_files.h"
+#include "tests/tools/fake_player.h"
+#include "tools/embed/embed.h"
+#include "tools/samples/samples.h"
+
+namespace {
+
+TEST(DrawingFiles, OpensDrawingsScriptsAndPlayersAndNamesWhatIsWrong) {
+    const std::vector<std::uint8_t> block = tools::makeSample("quick");
+    std::vector<std::uint8_t> out;
+    std::string error;
+    ASSERT_TRUE(studio::readDrawingFile(block, "quick.qcd", out, error)) << error;
+    EXPECT_EQ(out, block);
+
+    const std::string text = studio::drawingScript(block, "quick.qcd");
+    out.clear();
+    ASSERT_TRUE(studio::readDrawingFile(std::vector<std::uint8_t>(text.begin(), text.end()), "quick.qcs", out, error))
+        << error;
+    EXPECT_EQ(out, block);
+
+    std::vector<std::uint8_t> player;
+    ASSERT_TRUE(studio::playerWithDrawing(testing_support::fakePlayer(), block, player, error)) << error;
+    embed::PlayerCheck check;
+    ASSERT_TRUE(embed::checkPlayer(player, check, error)) << error;
+    EXPECT_TRUE(check.intact);
+    out.clear();
+    ASSERT_TRUE(studio::readDrawingFile(player, "quick.exe", out, error)) << error;
+    EXPECT_EQ(std::vector<std::uint8_t>(out.begin() + 8, out.end()), std::vector<std::uint8_t>(block.begin() + 8, block.end()));
+
+    EXPECT_FALSE(studio::readDrawingFile({0x89, 'P', 'N', 'G', 0, 1, 2}, "picture.qcd", out, error));
+    EXPECT_NE(error.find("picture.qcd"), std::string::npos);
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+#include "tools/paint/engine_canvas.h"
+
+#include "session/checkpoint.h"
+#include "session/session.h"
+
+namespace paint {
+
+namespace {
+
+// The one mark of the one session: saved after every stroke kept, restored
+// after every stroke taken back, so that each restore copies back only
+// what that stroke drew.
+session::Checkpoint& theMark() {
+    static session::Checkpoint checkpoint;
+    return checkpoint;
+}
+
+}  // namespace
+
+EngineCanvas::~EngineCanvas() {
+    if (open_) session::close();
+}
+
+bool EngineCanvas::open(int width, int height, const std::vector<std::uint32_t>& palette, std::string& error) {
+    open_ = session::openNew(width, height, palette, true, error);
+    return open_;
+}
+
+bool EngineCanvas::play(const std::vector<std::uint8_t>& records) {
+    return session::append(records.data(), records.size());
+}
+
+void EngineCanvas::mark() { session::save(theMark()); }
+
+void EngineCanvas::takeBack() { session::restore(theMark()); }
+
+CanvasView EngineCanvas::view() const {
+    return CanvasView{session::pixels(), session::canvasWidth(), session::canvasHeight(), session::stride()};
+}
+
+std::vector<std::uint8_t> EngineCanvas::block() const { return session::block(); }
+
+std::uint32_t EngineCanvas::usedBytes() const { return session::recordsEnd(); }
+
+}  // namespace paint

@@ -1,0 +1,36 @@
+# The web player's site, build-web/site/: the pages and scripts of web/site/,
+# the engine module, and the sample drawings as scripts with their list.
+# Everything in it is static: any web server can serve the folder as it is.
+set(QC_SITE ${CMAKE_BINARY_DIR}/site)
+file(GLOB_RECURSE QC_SITE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}/site
+  ${CMAKE_CURRENT_SOURCE_DIR}/site/*)
+file(GLOB QC_SAMPLE_SCRIPTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/samples/*.qcs)
+
+set(QC_SITE_OUTPUTS)
+foreach(file ${QC_SITE_SOURCES})
+  add_custom_command(OUTPUT ${QC_SITE}/${file}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/site/${file} ${QC_SITE}/${file}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/site/${file})
+  list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/${file})
+endforeach()
+
+set(QC_SAMPLE_NAMES)
+foreach(script ${QC_SAMPLE_SCRIPTS})
+  get_filename_component(name ${script} NAME)
+  add_custom_command(OUTPUT ${QC_SITE}/samples/${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${script} ${QC_SITE}/samples/${name}
+    DEPENDS ${script})
+  list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/samples/${name})
+  list(APPEND QC_SAMPLE_NAMES "\"${name}\"")
+endforeach()
+list(JOIN QC_SAMPLE_NAMES ", " QC_SAMPLE_LIST)
+file(GENERATE OUTPUT ${QC_SITE}/samples/index.json CONTENT "[${QC_SAMPLE_LIST}]\n")
+
+add_custom_command(OUTPUT ${QC_SITE}/engine/quillcast-engine.js ${QC_SITE}/engine/quillcast-engine.wasm
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:quillcast-engine> ${QC_SITE}/engine/quillcast-engine.js
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE_DIR:quillcast-engine>/quillcast-engine.wasm
+          ${QC_SITE}/engine/quillcast-engine.wasm
+  DEPENDS quillcast-engine)
+list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/engine/quillcast-engine.js ${QC_SITE}/engine/quillcast-engine.wasm)
+
+add_custom_target(web-site ALL DEPENDS ${QC_SITE_OUTPUTS})

@@ -1,0 +1,174 @@
+// The web player in headless Chromium, for real: deep links against the
+// renderer's pictures, players and their check, bad inputs, pacing, the
+// controls. Run with `node --test` from web/ once build-web/site/ and the
+// fixtures (make_fixtures.sh) are there.
+import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import {
+  chooseFile, compareWithPng, fixtures, openPlayer, startBrowser, startServer, waitForMessage, waitForShow,
+} from './harness.mjs';
+
+const kShowTimeoutMs = 60000;  // a whole show to its end; a fault fails here instead of hanging
+const kMessageTimeoutMs = 20000;
+const samples = ['quick', 'meadow', 'dense'];
+
+let server;
+let chromium;
+
+before(async () => {
+  server = await startServer();
+  chromium = await startBrowser();
+});
+
+after(async () => {
+  if (chromium) await chromium.close();
+  if (server) server.stop();
+});
+
+async function assertShows(page, name) {
+  const canvas = await compareWithPng(page, `/fixtures/${name}-canvas.png`, 7, 7);
+  assert.equal(canvas.differing, 0, `${name}: canvas pixels that differ from quillcast-render --canvas-only`);
+  const framed = await compareWithPng(page, `/fixtures/${name}.png`);
+  assert.deepEqual([framed.canvasWidth, framed.canvasHeight], [framed.pngWidth, framed.pngHeight],
+    `${name}: the player canvas is the window, 1:1`);
+  assert.equal(framed.differing, 0, `${name}: frame pixels that differ from quillcast-render`);
+}
+
+describe('deep links to the end equal the renderer', () => {
+  for (const name of samples) {
+    test(`${name}, as a script and as a drawing file`, { timeout: 2 * kShowTimeoutMs }, async () => {
+      for (const link of [`samples/${name}.qcs`, `/fixtures/${name}.qcd`]) {
+        const page = await openPlayer(chromium.browser, server.url, `#drawing=${link}&speed=end`);
+        await waitForShow(page, 'ended', kShowTimeoutMs);
+        await assertShows(page, name);
+        assert.deepEqual(page.errors, []);
+        await page.close();
+      }
+    });
+  }
+
+  test('a player carrying the meadow sample plays the same', { timeout: kShowTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/meadow.exe&speed=end');
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    await assertShows(page, 'meadow');
+    assert.match(await page.$eval('#message', (m) => m.textContent), /meadow\.exe: a player, intact/);
+    await page.close();
+  });
+
+  test('a corrupted player is refused with the player\'s message', { timeout: kShowTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/corrupted.exe&speed=end');
+    const text = await waitForMessage(page, /corrupted/, kMessageTimeoutMs);
+    assert.equal(text,
+      'corrupted.exe: This program has been corrupted! Visit www.quillcast.example to redownload the file.');
+    assert.equal(await page.evaluate(() => document.documentElement.dataset.show), 'empty');
+    await page.close();
+  });
+});
+
+describe('bad input', () => {
+  const cases = [
+    ['noise.qcd', /^noise\.qcd: 100000 bytes of binary data; a drawing file is exactly 451000 bytes$/],
+    ['picture.qcd', /^picture\.qcd: \d+ bytes of binary data/],
+    ['program.exe', /^program\.exe: a Windows program without a drawing block/],
+    ['truncated.qcd', /^truncated\.qcd: 300000 bytes of binary data/],
+    ['huge.qcd', /^huge\.qcd: larger than 256 MiB/],
+    ['corrupted.exe', /^corrupted\.exe: This program has been corrupted!/],
+  ];
+
+  test('each gets its message while the drawing that was showing plays on', { timeout: 4 * kShowTimeoutMs },
+    async () => {
+      const page = await openPlayer(chromium.browser, server.url, '#drawing=samples/meadow.qcs&speed=1');
+      await waitForShow(page, 'playing', kShowTimeoutMs);
+      for (const [file, message] of cases) {
+        await chooseFile(page, path.join(fixtures, file));
+        await waitForMessage(page, message, kMessageTimeoutMs);
+        assert.notEqual(await page.evaluate(() => document.documentElement.dataset.show), 'empty', file);
+      }
+      const before = await page.$eval('#progress', (p) => Number(p.value));
+      await page.waitForFunction((b) => Number(document.getElementById('progress').value) > b + 0.2,
+        { timeout: kMessageTimeoutMs }, before);
+      await page.select('#speed', 'end');
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      await assertShows(page, 'meadow');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
+  test('a hostile drawing stops at the work bound, and the page says where', { timeout: 2 * kShowTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/hostile.qcs&speed=end&work=5');
+    await waitForMessage(page, /^hostile\.qcs: stopped after \d+\.\d+ s of the show: the work limit$/, kShowTimeoutMs);
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    await page.close();
+  });
+});
+
+describe('pacing and controls', () => {
+  test('at speed 1 the quick sample lasts as long as the renderer\'s show clock says', { timeout: kShowTimeoutMs },
+    async () => {
+      const rendered = readFileSync(path.join(fixtures, 'quick-length.txt'), 'utf8');
+      const seconds = Number(/, ([\d.]+) s/.exec(rendered)[1]);
+      const page = await openPlayer(chromium.browser, server.url, '#drawing=samples/quick.qcs&speed=1');
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const stats = await page.evaluate(() => window.quillcastStats);
+      const played = (stats.endedAt - stats.firstFrameAt) / 1000;
+      assert.ok(Math.abs(played - seconds) <= 0.1 * seconds, `played ${played} s, the renderer's clock ${seconds} s`);
+      await assertShows(page, 'quick');
+      await page.close();
+    });
+
+  test('keys and a dropped file', { timeout: kShowTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url);
+    await page.evaluate(async () => {
+      const blob = await (await fetch('/fixtures/meadow.qcd')).blob();
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([blob], 'meadow.qcd'));
+      document.getElementById('stage').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true }));
+    });
+    await waitForShow(page, 'playing', kShowTimeoutMs);
+    await page.keyboard.press('Space');
+    await waitForShow(page, 'paused', kMessageTimeoutMs);
+    await page.keyboard.press('ArrowUp');
+    assert.equal(await page.$eval('#speed', (s) => s.value), '2');
+    await page.keyboard.press('End');
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    await assertShows(page, 'meadow');
+    await page.keyboard.press('Home');
+    await waitForShow(page, 'playing', kMessageTimeoutMs);
+    assert.ok(await page.$eval('#progress', (p) => Number(p.value)) < 5);
+    await page.close();
+  });
+
+  test('on a high-density screen each pixel is a whole number of screen pixels', { timeout: kShowTimeoutMs },
+    async () => {
+      const page = await chromium.browser.newPage();
+      await page.setViewport({ width: 900, height: 700, deviceScaleFactor: 3 });
+      await page.goto(`${server.url}index.html#drawing=/fixtures/quick.qcd&speed=end`);
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const shown = () => page.$eval('#player', (c) => [c.width, c.getBoundingClientRect().width * devicePixelRatio]);
+      assert.deepEqual(await shown(), [174, 3 * 174]);
+      await page.select('#zoom', '6');
+      assert.deepEqual(await shown(), [174, 6 * 174]);
+      assert.equal(await page.$eval('#player', (c) => getComputedStyle(c).imageRendering), 'pixelated');
+      await page.close();
+    });
+
+  test('splash screens show on a screen round the window', { timeout: kShowTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/quick.qcd&speed=1&splash=1');
+    await waitForShow(page, 'playing', kShowTimeoutMs);
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => !document.getElementById('time').value.endsWith('…'),
+      { timeout: kShowTimeoutMs });
+    await page.evaluate(() => {
+      const progress = document.getElementById('progress');
+      progress.value = '3';
+      progress.dispatchEvent(new Event('input'));
+    });
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+    const screen = await compareWithPng(page, '/fixtures/quick-splash-3s.png');
+    assert.deepEqual([screen.canvasWidth, screen.canvasHeight], [400, 200]);
+    assert.equal(screen.differing, 0);
+    await page.close();
+  });
+});
