@@ -52,8 +52,10 @@ std::vector<std::uint8_t> loadBlock(const std::string& path) {
 }
 
 int printModel(const std::vector<std::uint8_t>& block, double resolutionMs) {
-    const auto ns = static_cast<std::uint64_t>(resolutionMs * 1e6 + 0.5);
-    const tools::ShowTimeline timeline = tools::recordShowTimeline(block, ns);
+    tools::ShowSetup setup;
+    setup.block = block;
+    setup.timerResolutionNs = static_cast<std::uint64_t>(resolutionMs * 1e6 + 0.5);
+    const tools::ShowTimeline timeline = tools::recordShowTimeline(setup);
     if (!timeline.message.empty()) fail(timeline.message);
     std::printf("tick,end_ns,waited_ns,ticks,message_looks,line_points,pixel_writes,pixel_reads,area_pixels\n");
     for (std::size_t k = 0; k < timeline.ticks.size(); ++k) {
@@ -116,8 +118,10 @@ int printMatches(const std::vector<std::uint8_t>& block, const std::string& dir)
     std::vector<std::uint32_t> frame0, previous;
     std::vector<std::vector<Change>> deltas;  // deltas[k]: from tick k - 1 to tick k
     int width = 0, height = 0;
+    tools::ShowSetup setup;
+    setup.block = block;
     const tools::ShowTimeline timeline =
-        tools::recordShowTimeline(block, 0, [&](std::size_t k, const tools::Picture& p) {
+        tools::recordShowTimeline(setup, [&](std::size_t k, const tools::Picture& p) {
             if (k == 0) {
                 width = p.width;
                 height = p.height;

@@ -38,12 +38,12 @@ struct CallPrices {
 
 // Fitted by bench/show_clock/fit.py to the measurements in bench/show_clock/data.
 constexpr CallPrices kCallPrices{
-    /*tick*/ 400'000,
-    /*messageLook*/ 20'000,
-    /*linePoint*/ 200,
-    /*pixelWrite*/ 400,
-    /*pixelRead*/ 400,
-    /*areaKilopixel*/ 2'000,
+    /*tick*/ 1'326'654,
+    /*messageLook*/ 62'068,
+    /*linePoint*/ 176,
+    /*pixelWrite*/ 383,
+    /*pixelRead*/ 0,
+    /*areaKilopixel*/ 864,
 };
 
 // What the counted calls cost together, in nanoseconds.

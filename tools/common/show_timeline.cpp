@@ -5,12 +5,8 @@
 
 namespace tools {
 
-ShowTimeline recordShowTimeline(const std::vector<std::uint8_t>& block, std::uint64_t timerResolutionNs,
-                                const std::function<void(std::size_t, const Picture&)>& picture) {
+ShowTimeline recordShowTimeline(ShowSetup setup, const std::function<void(std::size_t, const Picture&)>& picture) {
     ShowTimeline timeline;
-    ShowSetup setup;
-    setup.block = block;
-    setup.timerResolutionNs = timerResolutionNs;
     emu::Image image;
     Picture frame;
     setup.afterTick = [&] {

@@ -24,10 +24,11 @@ struct ShowTimeline {
     std::string message;  // why the show could not be played, or empty
 };
 
-// Plays `block` as the player would, under the given timer resolution (ns,
-// 0: none). `picture`, when given, is called with the window's client area
-// after every tick.
-ShowTimeline recordShowTimeline(const std::vector<std::uint8_t>& block, std::uint64_t timerResolutionNs = 0,
+// Plays the show as the player would (the block, timer resolution and
+// bounds come from `setup`; its tick hook is taken). `picture`, when given,
+// is called with the window's client area after every tick. A show stopped
+// by a bound says so in `message`.
+ShowTimeline recordShowTimeline(ShowSetup setup,
                                 const std::function<void(std::size_t, const Picture&)>& picture = nullptr);
 
 }  // namespace tools

@@ -72,7 +72,10 @@ bool extractDrawing(const std::vector<std::uint8_t>& player, std::vector<std::ui
 PlayTime estimatePlayTime(const std::vector<std::uint8_t>& block, std::uint64_t timerResolutionNs) {
     PlayTime time;
     if (block.size() != format::kDrawingBlockSize || block[0] == format::kPlaceholderByte) return time;
-    const tools::ShowTimeline timeline = tools::recordShowTimeline(block, timerResolutionNs);
+    tools::ShowSetup setup;
+    setup.block = block;
+    setup.timerResolutionNs = timerResolutionNs;
+    const tools::ShowTimeline timeline = tools::recordShowTimeline(setup);
     if (timeline.ticks.empty()) return time;
     time.toSeconds = static_cast<double>(timeline.ticks.back().endNs) / 1e9;
     time.fromSeconds = time.toSeconds - 1.0;
