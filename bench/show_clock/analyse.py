@@ -6,14 +6,17 @@
         finished picture and to each quarter of the strokes; the acceptance
         line says whether every figure is within 15%.
     analyse.py fit [--data DIR]
-        fits the call prices of platform/emu/clock_model.h to every run.
+        fits the call prices of platform/emu/clock_model.h to each drawing's
+        fastest run, and says how well they do.
 
 Reads DIR/runs.csv and DIR/NAME-R.csv (measure.sh); plays each drawing on the
 emulated desktop with build/bin/show_timeline (QC_BIN to use another)."""
 
 import argparse
+import atexit
 import csv
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -50,7 +53,6 @@ class Measured:
                     if placed_before is None:
                         sys.exit("analyse: %s: the window was placed before the first screenshot" % path)
                     self.place = (placed_before + t) / 2
-                    self.place_uncertainty = (t - placed_before) / 2
                 self.times.append(t - self.place)
                 self.progress.append(int(row["k_lo"]) + float(row["fraction"]))
         if not self.times:
@@ -67,14 +69,6 @@ class Measured:
                 return before_t + (t - before_t) * (stroke - before_p) / (p - before_p)
             before_t, before_p = t, p
         return None
-
-    def spacing_at(self, stroke):
-        before = 0.0
-        for t, p in zip(self.times, self.progress):
-            if p >= stroke:
-                return t - before
-            before = t
-        return 0.0
 
 
 class Model:
@@ -121,6 +115,7 @@ def drawing_path(name, generated):
 def load(data, resolution_ms=0):
     runs = read_runs(data)
     generated = tempfile.mkdtemp(prefix="show_clock_")
+    atexit.register(shutil.rmtree, generated, True)
     subprocess.run([sys.executable, os.path.join(HERE, "make_drawings.py"), generated], check=True)
     names = []
     for r in runs:
@@ -145,17 +140,17 @@ def quarters(strokes):
 
 def markdown(drawings, generated):
     """The table of the README's pace section."""
-    print("| drawing | strokes | under Wine: fastest run (all %d runs) | clock | clock / Wine at 1/4, 1/2, 3/4, all strokes | "
-          "clock on Windows' 15.625 ms tick |" % len(drawings[0][2]))
-    print("|---|---|---|---|---|---|")
+    print("| drawing | strokes | runs | under Wine: fastest run (slowest) | clock | clock / Wine at 1/4, 1/2, 3/4, "
+          "all strokes | clock on Windows' 15.625 ms tick |")
+    print("|---|---|---|---|---|---|---|")
     for name, model, measured in drawings:
         strokes = measured[0].strokes
         times = sorted(m.time_at(strokes) for m in measured)
         best = fastest(measured)
         ratios = [model.time_at(q) / best.time_at(q) for q in quarters(strokes)]
         windows = Model(drawing_path(name, generated), 15.625).time_at(strokes)
-        print("| %s | %d | %.2f s (%.2f to %.2f) | %.2f s | %s | %.2f s |" % (
-            name, strokes, times[0], times[0], times[-1], model.time_at(strokes),
+        print("| %s | %d | %d | %.2f s (%.2f s) | %.2f s | %s | %.2f s |" % (
+            name, strokes, len(times), times[0], times[-1], model.time_at(strokes),
             " ".join("%.2f" % r for r in ratios), windows))
 
 
@@ -200,8 +195,9 @@ def report(args):
             ", ".join("%s %.0f%%" % (n, 100 * d) for n, d in best_two), 100 * worst_two[1], worst_two[0]))
     loads = [float(r["load_before"].split()[0]) for r in read_runs(args.data)]
     print("load average (1 min) before the runs: %.2f to %.2f" % (min(loads), max(loads)))
-    print("precision: each time lies between two screenshots %.0f ms apart, the placement too" %
-          (1000 / float(read_runs(args.data)[0]["rate_hz"])))
+    period = 1000 / float(read_runs(args.data)[0]["rate_hz"])
+    print("precision: each moment, the placement too, lies between two screenshots %.0f ms apart: a time from"
+          " the placement is good to %.0f ms either way" % (period, period))
     print("acceptance (every drawing, every quarter within 15%%): %s" %
           ("met" if failures == 0 else "NOT met for %d drawing(s)" % failures))
     return 0 if failures == 0 else 1

@@ -36,14 +36,18 @@ struct CallPrices {
     std::uint64_t areaKilopixel;
 };
 
-// Fitted by bench/show_clock/fit.py to the measurements in bench/show_clock/data.
+// Fitted by bench/show_clock/analyse.py fit to the runs in bench/show_clock/data
+// (the fastest run of each drawing; the README's pace section has the
+// figures). A zero is a cost too small for those runs to tell from noise: a
+// brush stamp's own work, or a fill, next to the pixels it writes and the
+// looks at the queue around it.
 constexpr CallPrices kCallPrices{
-    /*tick*/ 1'326'654,
-    /*messageLook*/ 62'068,
-    /*linePoint*/ 176,
-    /*pixelWrite*/ 383,
-    /*pixelRead*/ 0,
-    /*areaKilopixel*/ 864,
+    /*tick*/ 529'641,
+    /*messageLook*/ 61'078,
+    /*linePoint*/ 0,
+    /*pixelWrite*/ 233,
+    /*pixelRead*/ 164,
+    /*areaKilopixel*/ 0,
 };
 
 // What the counted calls cost together, in nanoseconds.
