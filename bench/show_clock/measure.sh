@@ -32,7 +32,7 @@ while [ $# -gt 0 ]; do
     --rounds) rounds=$2; shift 2 ;;
     --rate) rate=$2; shift 2 ;;
     --data) data=$2; shift 2 ;;
-    -h | --help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) fail "unknown option '$1'" ;;
     *) names+=("$1"); shift ;;
   esac
