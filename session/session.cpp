@@ -9,12 +9,14 @@
 #include "drawing/prologue.h"
 #include "drawing/reader.h"
 #include "drawing/records.h"
+#include "platform/emu/clock_model.h"
 #include "resources/compiled_resources.h"
 #include "session/record_bytes.h"
 #include "session/session_state.h"
 #include "shell/player_window.h"
 #include "shell/playback.h"
 #include "shell/state.h"
+#include "shell/timing.h"
 
 namespace session {
 
@@ -119,6 +121,10 @@ std::vector<std::uint32_t> palette() {
 std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }
 std::uint32_t cursor() { return drawingCursor; }
 std::uint32_t recordsEnd() { return state.recordsEnd; }
+std::uint64_t clockNs() { return emu::nowNs(); }
+
+std::uint64_t strokeTickNs() { return std::uint64_t{kTickInterval} * 1'000'000 + emu::kCallPrices.tick; }
+
 std::uint32_t room() { return isOpen() ? kDrawingBlockSize - state.recordsEnd : 0; }
 
 int play(std::uint32_t end, int maxStrokes) {

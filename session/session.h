@@ -87,6 +87,15 @@ std::uint32_t strokeBytes();
 // nothing is written, and the pixels stay drawn (restore a checkpoint).
 bool endStroke();
 
+// The show's clock, in nanoseconds: the priced calls the engine has made
+// since the desktop was set up (the emulated desktop's clock; restoring a
+// checkpoint does not turn it back). The difference across a play is what
+// those records cost a viewer, apart from the tick that starts each stroke.
+std::uint64_t clockNs();
+// What a viewer waits for each stroke besides its drawing: the pause before
+// the tick and the tick itself.
+std::uint64_t strokeTickNs();
+
 // The canvas's pixels as 0x00BBGGRR, row-major, stride() a row, the canvas
 // origin at pixels()[0]: the window the engine draws on. Valid until the
 // next open or close.

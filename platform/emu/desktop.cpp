@@ -20,7 +20,9 @@ void resetDesktop(int screenWidth, int screenHeight) {
     Desktop& d = desktop();
     d.modules.clear();
     d.cursor = nullptr;
-    d.clock = 0;
+    d.waitedNs = 0;
+    d.timerResolutionNs = 0;
+    callCounts = CallCounts{};
     d.messageBoxes = 0;
     d.messageBoxCaption.clear();
     d.messageBoxText.clear();

@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/emu/clock_model.h"
 #include "platform/emu/win32.h"
 
 namespace emu {
 
 // Destroys every window, timer, object, queued message and scheduled event,
-// sets the clock to 0 and the screen size.
+// sets the clock and the call counts to 0, the timer resolution to none, and
+// the screen size.
 void resetDesktop(int screenWidth = 1024, int screenHeight = 768);
 void setScreenSize(int width, int height);
 
@@ -25,7 +27,8 @@ void setScreenSize(int width, int height);
 // last module created.
 HINSTANCE createModule(const std::uint8_t* resBytes, std::size_t resSize, const char* fileName);
 
-// The virtual clock in milliseconds.
+// The virtual clock in milliseconds (clock_model.h has it in nanoseconds,
+// with what moves it).
 std::uint64_t now();
 
 // Input and calls at a virtual time (ms); points are screen coordinates.
@@ -35,6 +38,7 @@ void scheduleLeftClick(std::uint64_t ms, int x, int y);
 void scheduleRightClick(std::uint64_t ms, int x, int y);
 void scheduleMouseMove(std::uint64_t ms, int x, int y);
 void scheduleCall(std::uint64_t ms, std::function<void()> call);
+void scheduleCallNs(std::uint64_t ns, std::function<void()> call);
 
 // GetMessageA with nothing queued, no timer and nothing scheduled asks this
 // handler; true means it scheduled or posted something. Otherwise, or with no

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/emu/clock_model.h"
 #include "platform/emu/resource_file.h"
 #include "platform/emu/win32.h"
 
@@ -94,7 +95,10 @@ struct ScheduledEvent {
 struct Desktop {
     int screenWidth = 1024;
     int screenHeight = 768;
-    std::uint64_t clock = 0;
+    // The clock (clock_model.h) is this plus the price of the calls counted;
+    // negative after a deadline set the clock back to it.
+    std::int64_t waitedNs = 0;
+    std::uint64_t timerResolutionNs = 0;
 
     std::uintptr_t nextHandle = 0x10020;
     HWND desktopWindow = nullptr;
@@ -146,6 +150,11 @@ void releaseDc(HDC dc);
 GdiObject* newBitmap(int width, int height);  // zero-filled; null when too large
 bool decodeDib(const std::uint8_t* data, std::size_t size, GdiObject& bitmap);
 void resetGdi();
+
+// The clock: moves it on to `ns` (never back) by waiting.
+void waitUntil(std::uint64_t ns);
+// Sets it back to `ns` when it has gone past (a deadline).
+void setClockBack(std::uint64_t ns);
 
 // Limits (desktop.h): spend work units, and stop when the clock passed the deadline.
 void chargeWork(std::uint64_t units);

@@ -82,6 +82,7 @@ BOOL WINAPI LineDDA(int xStart, int yStart, int xEnd, int yEnd, LINEDDAPROC proc
         long long err = 2 * dy - dx;
         for (long long i = 0; i < dx; ++i) {
             chargeWork(1);
+            ++callCounts.linePoints;
             proc(x, y, data);
             if (err > 0) {
                 y += yAdd;
@@ -95,6 +96,7 @@ BOOL WINAPI LineDDA(int xStart, int yStart, int xEnd, int yEnd, LINEDDAPROC proc
         long long err = 2 * dx - dy;
         for (long long i = 0; i < dy; ++i) {
             chargeWork(1);
+            ++callCounts.linePoints;
             proc(x, y, data);
             if (err > 0) {
                 x += xAdd;

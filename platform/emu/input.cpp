@@ -3,6 +3,7 @@
 // point (owned windows above their owner, top-most windows above the rest).
 // A click activates the window it lands on. Static controls let the mouse
 // through to their parent, as their hit test says HTTRANSPARENT.
+#include "platform/emu/desktop.h"
 #include "platform/emu/desktop_state.h"
 
 namespace emu {
@@ -39,7 +40,7 @@ HWND windowAt(int x, int y) {
 
 void queueInput(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Desktop& d = desktop();
-    d.input.push_back(MSG{window, message, wParam, lParam, static_cast<DWORD>(d.clock), d.cursorPos});
+    d.input.push_back(MSG{window, message, wParam, lParam, static_cast<DWORD>(now()), d.cursorPos});
 }
 
 // A mouse message in client coordinates, or its non-client form.

@@ -1,6 +1,6 @@
-// Bounds on a show's virtual time and on the real work behind it. A stroke
-// segment may be 131000 points long yet costs one virtual millisecond, so
-// virtual time alone does not bound what a drawing makes the machine do.
+// Bounds on a show's virtual time and on the real work behind it. Virtual
+// time is only checked between messages, and a single stroke segment may be
+// 131000 points long, so the work done is bounded on its own.
 #include "platform/emu/desktop.h"
 #include "platform/emu/desktop_state.h"
 
@@ -28,19 +28,20 @@ void chargeWork(std::uint64_t units) {
     }
     workLeft = 0;
     workLimited = false;  // once: the unwinding code may draw again
-    throw LimitReached(Limit::Work, "the work limit was reached at " + std::to_string(desktop().clock) + " ms");
+    throw LimitReached(Limit::Work, "the work limit was reached at " + std::to_string(now()) + " ms");
 }
 
 void chargeArea(long long width, long long height) {
     if (width <= 0 || height <= 0) return;
+    callCounts.areaPixels += static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     chargeWork(static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) / kPixelsPerWorkUnit + 1);
 }
 
 void checkDeadline() {
-    if (deadlineMs == 0 || desktop().clock <= deadlineMs) return;
-    desktop().clock = deadlineMs;
+    if (deadlineMs == 0 || nowNs() <= deadlineMs * 1'000'000) return;
+    setClockBack(deadlineMs * 1'000'000);
     deadlineMs = 0;
-    throw LimitReached(Limit::Time, "the time limit was reached at " + std::to_string(desktop().clock) + " ms");
+    throw LimitReached(Limit::Time, "the time limit was reached at " + std::to_string(now()) + " ms");
 }
 
 bool isSurfaceBacked(int width, int height) {

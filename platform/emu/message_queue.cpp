@@ -2,8 +2,9 @@
 // out in Win32's order: posted messages (FIFO), the quit message, input, then
 // WM_PAINT for a visible window with something to paint, then WM_TIMER for a
 // due timer. Nothing waits for real time: a blocking GetMessageA moves the
-// clock to the next due timer or scheduled event, and a PeekMessageA that
-// finds nothing moves it on by one millisecond, as a busy wait would.
+// clock to the next due timer or scheduled event; every PeekMessageA and
+// every tick taken costs its price (clock_model.h), so a busy wait moves the
+// clock on as it would on a real desktop.
 #include <algorithm>
 #include <string>
 
@@ -17,7 +18,8 @@ void noteMouseMessage(const MSG& msg);
 
 namespace {
 
-constexpr std::uint64_t busyWaitStep = 1;
+constexpr std::uint64_t kNsPerMs = 1'000'000;
+static_assert(kCallPrices.messageLook > 0, "a busy wait on PeekMessageA, as the splash's, must move the clock");
 
 struct Filter {
     HWND window;
@@ -35,14 +37,21 @@ struct Filter {
 };
 
 MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG msg{window, message, wParam, lParam, static_cast<DWORD>(desktop().clock), desktop().cursorPos};
+    MSG msg{window, message, wParam, lParam, static_cast<DWORD>(now()), desktop().cursorPos};
     return msg;
+}
+
+// The first moment at or after `ns` at which the system checks its timers.
+std::uint64_t onTimerGrid(std::uint64_t ns) {
+    const std::uint64_t grid = timerResolution();
+    if (grid == 0) return ns;
+    return (ns + grid - 1) / grid * grid;
 }
 
 // Runs calls and turns input into messages, for everything whose time has come.
 void runDueEvents() {
     Desktop& d = desktop();
-    while (!d.schedule.empty() && d.schedule.begin()->first <= d.clock) {
+    while (!d.schedule.empty() && d.schedule.begin()->first <= nowNs()) {
         ScheduledEvent event = std::move(d.schedule.begin()->second);
         d.schedule.erase(d.schedule.begin());
         if (event.kind == EventKind::Call) {
@@ -90,9 +99,10 @@ bool takePaint(const Filter& f, MSG& out) {
 
 Timer* dueTimer(const Filter& f) {
     Desktop& d = desktop();
+    const std::uint64_t clock = nowNs();
     Timer* best = nullptr;
     for (Timer& t : d.timers) {
-        if (t.due > d.clock || !f.takesWindow(t.window) || !f.takes(WM_TIMER)) continue;
+        if (t.due > clock || !f.takesWindow(t.window) || !f.takes(WM_TIMER)) continue;
         if (t.window && !findWindow(t.window)) continue;
         if (!best || t.due < best->due) best = &t;
     }
@@ -118,7 +128,9 @@ bool takeMessage(const Filter& f, bool remove, MSG& out) {
         out = makeMessage(t->window, WM_TIMER, t->id, reinterpret_cast<LPARAM>(t->proc));
         // One pending tick per timer: the next one is a whole interval on.
         if (remove) {
-            while (t->due <= d.clock) t->due += t->interval;
+            const std::uint64_t clock = nowNs();
+            while (t->due <= clock) t->due = onTimerGrid(t->due + t->interval * kNsPerMs);
+            ++callCounts.ticks;
         }
         return true;
     }
@@ -161,29 +173,31 @@ void resetQueue() {
     d.dispatchObserver = nullptr;
 }
 
-void scheduleCall(std::uint64_t ms, std::function<void()> call) {
+void scheduleCallNs(std::uint64_t ns, std::function<void()> call) {
     ScheduledEvent event{EventKind::Call, 0, 0, std::move(call)};
-    desktop().schedule.emplace(ms, std::move(event));
+    desktop().schedule.emplace(ns, std::move(event));
 }
 
+void scheduleCall(std::uint64_t ms, std::function<void()> call) { scheduleCallNs(ms * kNsPerMs, std::move(call)); }
+
 void scheduleKeyDown(std::uint64_t ms, int virtualKey) {
-    desktop().schedule.emplace(ms, ScheduledEvent{EventKind::KeyDown, virtualKey, 0, nullptr});
+    desktop().schedule.emplace(ms * kNsPerMs, ScheduledEvent{EventKind::KeyDown, virtualKey, 0, nullptr});
 }
 
 void scheduleSysKeyDown(std::uint64_t ms, int virtualKey) {
-    desktop().schedule.emplace(ms, ScheduledEvent{EventKind::SysKeyDown, virtualKey, 0, nullptr});
+    desktop().schedule.emplace(ms * kNsPerMs, ScheduledEvent{EventKind::SysKeyDown, virtualKey, 0, nullptr});
 }
 
 void scheduleLeftClick(std::uint64_t ms, int x, int y) {
-    desktop().schedule.emplace(ms, ScheduledEvent{EventKind::LeftClick, x, y, nullptr});
+    desktop().schedule.emplace(ms * kNsPerMs, ScheduledEvent{EventKind::LeftClick, x, y, nullptr});
 }
 
 void scheduleRightClick(std::uint64_t ms, int x, int y) {
-    desktop().schedule.emplace(ms, ScheduledEvent{EventKind::RightClick, x, y, nullptr});
+    desktop().schedule.emplace(ms * kNsPerMs, ScheduledEvent{EventKind::RightClick, x, y, nullptr});
 }
 
 void scheduleMouseMove(std::uint64_t ms, int x, int y) {
-    desktop().schedule.emplace(ms, ScheduledEvent{EventKind::MouseMove, x, y, nullptr});
+    desktop().schedule.emplace(ms * kNsPerMs, ScheduledEvent{EventKind::MouseMove, x, y, nullptr});
 }
 
 }  // namespace emu
@@ -216,25 +230,26 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) 
         if (takeMessage(f, true, *msg)) return msg->message == WM_QUIT ? FALSE : TRUE;
         std::uint64_t at = 0;
         if (nextDueTime(f, at)) {
-            d.clock = std::max(d.clock + (at <= d.clock ? 1 : 0), at);
+            const std::uint64_t clock = nowNs();
+            waitUntil(at > clock ? at : clock + kNsPerMs);
             checkDeadline();
             continue;
         }
         if (d.idleHandler && d.idleHandler()) continue;
-        throw BlockedForever("GetMessageA would wait forever at " + std::to_string(d.clock) +
+        throw BlockedForever("GetMessageA would wait forever at " + std::to_string(now()) +
                              " ms: no message queued, no timer armed and nothing scheduled");
     }
 }
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
+    ++callCounts.messageLooks;
+    checkDeadline();
     runDueEvents();
     MSG found{};
     if (takeMessage(Filter{window, filterMin, filterMax}, (removeFlags & PM_REMOVE) != 0, found)) {
         if (msg) *msg = found;
         return TRUE;
     }
-    desktop().clock += busyWaitStep;
-    checkDeadline();
     return FALSE;
 }
 
@@ -335,13 +350,14 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) 
     }
     // Like Windows, intervals under 10 ms are raised to 10 ms.
     const UINT interval = std::min<UINT>(std::max<UINT>(elapse, 10), 0x7FFFFFFF);
+    const std::uint64_t due = onTimerGrid(nowNs() + interval * kNsPerMs);
     for (Timer& t : d.timers) {
         if (t.window == window && t.id == id) {  // re-arming replaces the timer
-            t = Timer{window, id, interval, d.clock + interval, proc};
+            t = Timer{window, id, interval, due, proc};
             return window ? 1 : id;
         }
     }
-    d.timers.push_back(Timer{window, id, interval, d.clock + interval, proc});
+    d.timers.push_back(Timer{window, id, interval, due, proc});
     return window ? 1 : id;
 }
 

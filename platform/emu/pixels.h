@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/emu/clock_model.h"
+
 namespace emu {
 
 // A block of 32-bit 0x00BBGGRR pixels, row-major. `open` is false where
@@ -47,6 +49,7 @@ struct HDC__ {
 };
 
 inline COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
+    ++emu::callCounts.pixelReads;
     if (!dc) return CLR_INVALID;
     const emu::Surface& s = *dc->surface;
     if (!s.open || static_cast<unsigned>(x) >= static_cast<unsigned>(s.width) ||
@@ -57,6 +60,7 @@ inline COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
 
 // Like Wine, returns the colour stored even when the point is clipped away.
 inline COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF colour) {
+    ++emu::callCounts.pixelWrites;
     if (!dc) return CLR_INVALID;
     const COLORREF stored = emu::storedColour(dc, colour);
     emu::Surface& s = *dc->surface;

@@ -1,5 +1,5 @@
 // The message queue on the virtual clock: Win32's order, timers, the clock's
-// jumps and busy-wait steps, the blocked-forever report, nested pumps.
+// jumps and the price of each look, the blocked-forever report, nested pumps.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -87,7 +87,7 @@ TEST_F(Queue, BlockingJumpsTheClockToTheNextTimerAndTimersRepeat) {
     SetTimer(w, 49, 1000, nullptr);
     std::vector<std::uint64_t> ticks;
     while (ticks.size() < 3 && GetMessageA(&m, nullptr, 0, 0)) {
-        if (m.message == WM_TIMER) ticks.push_back(emu::now() - start);
+        if (m.message == WM_TIMER) ticks.push_back(m.time - start);  // when it came, before its price
         DispatchMessageA(&m);
     }
     EXPECT_EQ(ticks, (std::vector<std::uint64_t>{1000, 2000, 3000}));
@@ -102,7 +102,7 @@ TEST_F(Queue, RearmingReplacesAndKillingDropsThePendingTick) {
     emu::scheduleCall(50, [w] { SetTimer(w, 49, 100, nullptr); });  // re-armed: due at 150
     ASSERT_TRUE(GetMessageA(&m, nullptr, 0, 0));
     EXPECT_EQ(m.message, static_cast<UINT>(WM_TIMER));
-    EXPECT_EQ(emu::now(), 150u);
+    EXPECT_EQ(m.time, 150u);
     // Let two intervals pass without taking the tick: only one waits.
     // A filtered peek finds nothing and lets the clock run on.
     while (emu::now() < 400) PeekMessageA(&m, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
@@ -115,19 +115,19 @@ TEST_F(Queue, RearmingReplacesAndKillingDropsThePendingTick) {
     EXPECT_FALSE(KillTimer(w, 49));
 }
 
-TEST_F(Queue, AnEmptyPeekIsABusyWaitOfOneMillisecond) {
+TEST_F(Queue, EveryPeekCostsItsPriceSoABusyWaitMovesTheClock) {
     window();
     MSG m;
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-    const std::uint64_t before = emu::now();
+    const std::uint64_t before = emu::nowNs();
     for (int i = 0; i < 2500; ++i) EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(emu::now(), before + 2500);
-    EXPECT_EQ(platform::time(nullptr), static_cast<std::time_t>((before + 2500) / 1000));
-    // A waiting message is seen without moving the clock, and stays.
+    EXPECT_EQ(emu::nowNs(), before + 2500 * emu::kCallPrices.messageLook);
+    EXPECT_EQ(platform::time(nullptr), static_cast<std::time_t>(emu::nowNs() / 1'000'000'000));
+    // A waiting message is seen at the same price, and stays.
     PostMessageA(nullptr, WM_USER, 0, 0);
     EXPECT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
     EXPECT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(emu::now(), before + 2500);
+    EXPECT_EQ(emu::nowNs(), before + 2502 * emu::kCallPrices.messageLook);
 }
 
 TEST_F(Queue, BlockingWithNothingToComeIsReported) {

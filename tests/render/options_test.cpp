@@ -16,7 +16,7 @@ TEST(RenderOptions, ARecordingNeedsNoPngAndTakesItsSettings) {
     tools::RenderOptions o;
     std::string error;
     ASSERT_TRUE(parse({"d.qcd", "--gif", "a.gif", "--fps", "25", "--speed", "2", "--hold", "0", "--final-first",
-                       "--size", "64x48", "--canvas-only"},
+                       "--size", "64x48", "--canvas-only", "--timer-resolution", "15.625"},
                       o, error))
         << error;
     EXPECT_EQ(o.gifPath, "a.gif");
@@ -27,6 +27,7 @@ TEST(RenderOptions, ARecordingNeedsNoPngAndTakesItsSettings) {
     EXPECT_TRUE(o.timelapse.finalFirst && o.timelapse.canvasOnly);
     EXPECT_EQ(o.timelapse.width, 64);
     EXPECT_EQ(o.timelapse.height, 48);
+    EXPECT_DOUBLE_EQ(o.timerResolutionMs, 15.625);
 }
 
 TEST(RenderOptions, ContradictionsAreRefusedWithTheOptionNamed) {
@@ -43,6 +44,7 @@ TEST(RenderOptions, ContradictionsAreRefusedWithTheOptionNamed) {
         {{"d.qcd", "--gif", "a.gif", "--speed", "0"}, "--speed"},
         {{"d.qcd", "--gif", "a.gif", "--fps", "-1"}, "--fps"},
         {{"d.qcd"}, "no output"},
+        {{"d.qcd", "-o", "x.png", "--timer-resolution", "-1"}, "--timer-resolution needs milliseconds"},
     };
     for (const auto& c : cases) {
         tools::RenderOptions o;

@@ -53,6 +53,11 @@ grep -q 'not a Quillcast player' "$work/err.txt" || fail "not-a-player message: 
 expect_no_file "$work/new.exe" "not a player"
 expect_status 1 "check a drawing file" "$bin/quillcast-embed" --check "$work/quick.qcd"
 expect_status 2 "check with -o" "$bin/quillcast-embed" --check "$work/quick.qcd" -o "$work/x"
+expect_status 2 "a timer resolution without --check" \
+  "$bin/quillcast-embed" "$work/quick.qcd" "$work/quick.qcd" -o "$work/x" --timer-resolution 15.625
+expect_status 2 "a timer resolution that is no number" \
+  "$bin/quillcast-embed" --check "$work/quick.qcd" --timer-resolution fast
+grep -q 'timer-resolution needs milliseconds' "$work/err.txt" || fail "timer resolution message: $(cat "$work/err.txt")"
 
 [ "$failures" = 0 ] && echo "all command-line checks passed"
 exit $((failures > 0))

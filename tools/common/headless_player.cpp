@@ -42,12 +42,6 @@ void captureAndClose(const ShowSetup& setup, ShowOutcome& outcome) {
     if (HWND window = playerWindow()) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-void scheduleProgress(const ShowSetup& setup) {
-    if (!setup.progress || isDrawingDone()) return;
-    setup.progress(shareOfDrawingRead());
-    emu::scheduleCall(emu::now() + kProgressEveryMs, [&setup] { scheduleProgress(setup); });
-}
-
 // After a show was cut short: the picture as it stands (when asked), then
 // the player window goes the way it would on WM_CLOSE, so that its
 // WM_DESTROY frees the Canvas, the palettes and the buffers. The quit message it posts is never
@@ -115,6 +109,7 @@ ShowOutcome runShow(const ShowSetup& setup) {
     }
     resetPlayerState();
     emu::resetDesktop(setup.screenWidth, setup.screenHeight);
+    emu::setTimerResolution(setup.timerResolutionNs);
     loadDrawingBlock(setup.block.data());
     HINSTANCE module = emu::createModule(compiledResources(), compiledResourcesSize(),
                                          setup.programPath.empty() ? nullptr : setup.programPath.c_str());
@@ -133,12 +128,17 @@ ShowOutcome runShow(const ShowSetup& setup) {
         captureAndClose(setup, outcome);
         return true;
     });
-    if (setup.afterTick) {
-        emu::setDispatchObserver([&setup](const MSG& msg) {
-            if (msg.message == WM_TIMER && msg.hwnd && msg.hwnd == playerWindow()) setup.afterTick();
-        });
-    }
-    emu::scheduleCall(0, [&setup] { scheduleProgress(setup); });
+    // Progress is told from the ticks themselves: a call scheduled ahead
+    // would keep the finished show waiting for it, and so lengthen it.
+    std::uint64_t progressDueMs = 0;
+    emu::setDispatchObserver([&setup, &progressDueMs](const MSG& msg) {
+        if (msg.message != WM_TIMER || !msg.hwnd || msg.hwnd != playerWindow()) return;
+        if (setup.afterTick) setup.afterTick();
+        if (setup.progress && emu::now() >= progressDueMs) {
+            setup.progress(shareOfDrawingRead());
+            progressDueMs = emu::now() + kProgressEveryMs;
+        }
+    });
     if (setup.onStart) setup.onStart();
     emu::setShowLimits(setup.maxShowMs, setup.workLimit);
 

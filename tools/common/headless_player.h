@@ -49,6 +49,10 @@ struct ShowSetup {
     // window as it stands.
     std::uint64_t maxShowMs = 0;
     std::uint64_t workLimit = kDefaultWorkLimit;
+
+    // Timers come due on a grid of this many nanoseconds (0: at once, as
+    // under Wine; 15625000 for Windows' default system tick).
+    std::uint64_t timerResolutionNs = 0;
 };
 
 struct ShowOutcome {

@@ -6,6 +6,7 @@
 #include "canvas/canvas.h"
 #include "drawing/format.h"
 #include "shell/seal.h"
+#include "tools/common/show_timeline.h"
 
 namespace embed {
 
@@ -68,12 +69,25 @@ bool extractDrawing(const std::vector<std::uint8_t>& player, std::vector<std::ui
     return true;
 }
 
+PlayTime estimatePlayTime(const std::vector<std::uint8_t>& block, std::uint64_t timerResolutionNs) {
+    PlayTime time;
+    if (block.size() != format::kDrawingBlockSize || block[0] == format::kPlaceholderByte) return time;
+    tools::ShowSetup setup;
+    setup.block = block;
+    setup.timerResolutionNs = timerResolutionNs;
+    const tools::ShowTimeline timeline = tools::recordShowTimeline(setup);
+    if (timeline.ticks.empty()) return time;
+    time.toSeconds = static_cast<double>(timeline.ticks.back().endNs) / 1e9;
+    time.fromSeconds = time.toSeconds - 1.0;
+    time.stopped = !timeline.message.empty();
+    return time;
+}
+
 bool checkPlayer(const std::vector<std::uint8_t>& file, PlayerCheck& check, std::string& error) {
     std::size_t at = 0;
     if (!findBlock(file, at, error)) return false;
     check.intact = isSealIntact(file.data(), file.size());
     check.summary = script::summarize(format::parseBlock(file.data() + at));
-    check.playTime = script::estimatePlayTime(check.summary);
     return true;
 }
 
@@ -101,9 +115,13 @@ std::string describeCheck(const PlayerCheck& check) {
                   s.cut ? ", the last record cut by the end" : "");
     out += line;
     const std::string from = seconds(check.playTime.fromSeconds), to = seconds(check.playTime.toSeconds);
-    out += "play time estimate: " + (from == to ? from : from + " to " + to) +
-           " (1 s to the first tick, 4 to 5 s of opening splash, 10 ms per stroke, "
-           "1 ms per segment as the native emulation charges)\n";
+    if (check.playTime.stopped) {
+        out += "play time estimate: more than " + from + " (the emulated show was stopped by its work bound)\n";
+    } else {
+        out += "play time estimate: " + (from == to ? from : from + " to " + to) +
+               " until the drawing is finished (1 s to the first tick, 4 to 5 s of opening splash, then the "
+               "strokes on the player's measured clock)\n";
+    }
     return out;
 }
 

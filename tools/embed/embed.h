@@ -22,10 +22,23 @@ bool embedDrawing(const std::vector<std::uint8_t>& player, const std::vector<std
 // drawing file: embedding it again gives back the same player.
 bool extractDrawing(const std::vector<std::uint8_t>& player, std::vector<std::uint8_t>& block, std::string& error);
 
+// How long a show lasts until its drawing is finished, on the emulated
+// desktop's clock (platform/emu/clock_model.h), which follows the real
+// player. The opening splash waits on the whole-second clock: 4 to 5 s on a
+// real one, so the show ends between fromSeconds and toSeconds.
+struct PlayTime {
+    double fromSeconds = 0;
+    double toSeconds = 0;
+    bool stopped = false;  // the show hit the work bound: it lasts longer
+};
+
+// Zero for a placeholder block.
+PlayTime estimatePlayTime(const std::vector<std::uint8_t>& block, std::uint64_t timerResolutionNs = 0);
+
 struct PlayerCheck {
     bool intact = false;
     script::DrawingSummary summary;
-    script::PlayTime playTime;
+    PlayTime playTime;  // left zero by checkPlayer: estimatePlayTime plays the show
 };
 
 // False when the file is not a player at all; otherwise check says whether

@@ -1,7 +1,9 @@
 // quillcast-embed: writes a drawing into a copy of a built player and seals
 // it; takes a drawing out of a player; checks a player. The input files are
 // never changed, and nothing is written when the tool refuses.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include <sys/stat.h>
@@ -20,7 +22,7 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "usage: quillcast-embed PLAYER.exe DRAWING -o NEW.exe [--force]\n"
     "       quillcast-embed --extract PLAYER.exe -o DRAWING.qcd\n"
-    "       quillcast-embed --check PLAYER.exe\n"
+    "       quillcast-embed --check PLAYER.exe [--timer-resolution MS]\n"
     "\n"
     "The first form writes DRAWING (a 451000-byte drawing file, a script, or\n"
     "another player) into a copy of PLAYER.exe and seals the copy so that it\n"
@@ -29,7 +31,10 @@ const char kUsage[] =
     "drawing of the wrong size, and a drawing whose byte 0 marks a placeholder.\n"
     "\n"
     "--extract writes the drawing a player carries as a drawing file.\n"
-    "--check says whether a player is intact and what it carries.\n"
+    "--check says whether a player is intact and what it carries, and how\n"
+    "long its show lasts: it plays it on the emulated desktop, whose clock\n"
+    "follows the player as measured under Wine. --timer-resolution 15.625\n"
+    "times it for Windows' default system tick instead.\n"
     "\n"
     "Exit status: 0 done (for --check: the player is intact), 1 refused,\n"
     "failed, or (for --check) not intact, 2 bad arguments.\n";
@@ -67,6 +72,7 @@ int main(int argc, char** argv) {
     enum class Mode { Embed, Extract, Check } mode = Mode::Embed;
     std::string player, drawing, output;
     bool force = false;
+    double resolutionMs = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -81,6 +87,11 @@ int main(int argc, char** argv) {
             mode = Mode::Check;
         } else if (arg == "--force") {
             force = true;
+        } else if (arg == "--timer-resolution") {
+            char* end = nullptr;
+            if (i + 1 < argc) resolutionMs = std::strtod(argv[++i], &end);
+            if (!end || *end != '\0' || !(resolutionMs >= 0 && resolutionMs <= 1000))
+                return usageError("--timer-resolution needs milliseconds, 0 to 1000 (15.625: Windows' default)");
         } else if (!arg.empty() && arg[0] != '-' && player.empty()) {
             player = arg;
         } else if (!arg.empty() && arg[0] != '-' && drawing.empty()) {
@@ -94,6 +105,7 @@ int main(int argc, char** argv) {
     if (mode == Mode::Embed && drawing.empty()) return usageError("no drawing given");
     if (mode != Mode::Check && output.empty()) return usageError("no output file: give -o FILE");
     if (mode == Mode::Check && !output.empty()) return usageError("--check writes no file");
+    if (mode != Mode::Check && resolutionMs >= 0) return usageError("--timer-resolution goes with --check");
     if (sameFile(output, player) || sameFile(output, drawing)) {
         return failed(output + " is one of the inputs, which are never changed; write to a new file");
     }
@@ -105,6 +117,9 @@ int main(int argc, char** argv) {
     if (mode == Mode::Check) {
         embed::PlayerCheck check;
         if (!embed::checkPlayer(playerBytes, check, error)) return failed(player + ": " + error);
+        std::vector<std::uint8_t> block;
+        if (embed::extractDrawing(playerBytes, block, error))
+            check.playTime = embed::estimatePlayTime(block, static_cast<std::uint64_t>(std::max(resolutionMs, 0.0) * 1e6 + 0.5));
         std::printf("player: %s\n%s", player.c_str(), embed::describeCheck(check).c_str());
         return check.intact ? 0 : kExitFailed;
     }

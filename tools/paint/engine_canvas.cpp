@@ -27,8 +27,13 @@ bool EngineCanvas::open(int width, int height, const std::vector<std::uint32_t>&
 }
 
 bool EngineCanvas::play(const std::vector<std::uint8_t>& records) {
-    return session::append(records.data(), records.size());
+    const std::uint64_t before = session::clockNs();
+    const bool played = session::append(records.data(), records.size());
+    lastPlayMs_ = static_cast<double>(session::clockNs() - before) / 1e6;
+    return played;
 }
+
+double EngineCanvas::strokeTickMs() { return static_cast<double>(session::strokeTickNs()) / 1e6; }
 
 void EngineCanvas::mark() { session::save(theMark()); }
 

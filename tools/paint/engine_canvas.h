@@ -26,6 +26,10 @@ public:
     // Appends records and plays them. False, with nothing appended, when
     // they do not fit the block.
     bool play(const std::vector<std::uint8_t>& records);
+    // Milliseconds of the show clock the last play took as it drew, and what
+    // a stroke's tick adds before it: together, what a stroke costs a viewer.
+    double lastPlayMs() const { return lastPlayMs_; }
+    static double strokeTickMs();
 
     // Notes the whole engine state (pixels, pen, random cursor, records) so
     // that takeBack can return to it. A copy of the whole canvas: mark what
@@ -45,6 +49,7 @@ public:
 
 private:
     bool open_ = false;
+    double lastPlayMs_ = 0;
 };
 
 }  // namespace paint

@@ -115,10 +115,10 @@ private:
         const std::uint32_t smallest = strokeBytes(2) + format::kValueRecordSize;
         for (const auto& [cx, cy] : cells) {
             if (spending.bytes + smallest > limits.byteLimit) return false;
-            if (limits.timeLimitMs > 0 && spending.timeMs + 1000 * (kStrokeSeconds + kSegmentSeconds) > limits.timeLimitMs)
-                return false;
+            const double smallestMs = EngineCanvas::strokeTickMs();
+            if (limits.timeLimitMs > 0 && spending.timeMs + smallestMs > limits.timeLimitMs) return false;
             const double mu = timePrice(spending, limits);
-            const double smallestCost = smallest + mu * 1000 * (kStrokeSeconds + kSegmentSeconds);
+            const double smallestCost = smallest + mu * smallestMs;
             // The cell's error, and where it is furthest from the layer's reference.
             const int x1 = std::min(w, cx + layer.grid), y1 = std::min(h, cy + layer.grid);
             double cellError = 0;
@@ -164,12 +164,17 @@ private:
         }
         appendStroke(records, plan.points);
         const auto bytes = static_cast<std::uint32_t>(records.size());
-        const double ms = 1000 * (kStrokeSeconds + kSegmentSeconds * static_cast<double>(plan.points.size() - 1));
         if (spending.bytes + bytes > limits.byteLimit) return -1;
-        if (limits.timeLimitMs > 0 && spending.timeMs + ms > limits.timeLimitMs) return -1;
+        if (limits.timeLimitMs > 0 && spending.timeMs + EngineCanvas::strokeTickMs() > limits.timeLimitMs) return -1;
 
         if (!engine_.play(records)) return -1;
         ++stats_.candidates;
+        // What the stroke costs a viewer, as the show clock counted it.
+        const double ms = EngineCanvas::strokeTickMs() + engine_.lastPlayMs();
+        if (limits.timeLimitMs > 0 && spending.timeMs + ms > limits.timeLimitMs) {
+            engine_.takeBack();
+            return -1;
+        }
         const CanvasView now = engine_.view();
         double gain = 0;
         for (int py = plan.top; py < plan.bottom; ++py) {
@@ -333,8 +338,7 @@ bool paintPicture(const tools::Picture& picture, const PaintOptions& options,
         for (int x = 0; x < last.width; ++x) stats.canvas.pixels.push_back(last.at(x, y));
     }
     stats.bytes = engine.usedBytes();
-    stats.showSeconds = kShowStartSeconds + kStrokeSeconds * static_cast<double>(stats.strokes) +
-                        kSegmentSeconds * static_cast<double>(stats.segments);
+    stats.showSeconds = kShowStartSeconds + spending.timeMs / 1000;
     if (progress) progress(1.0);
     return true;
 }

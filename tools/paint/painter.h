@@ -19,11 +19,10 @@
 
 namespace paint {
 
-// The player's pace: the first tick and the opening splash (about 6 s),
-// the pause before each stroke, and a segment as the emulation charges it.
-constexpr double kShowStartSeconds = kFirstTickDelay / 1000.0 + kOpeningSeconds;
-constexpr double kStrokeSeconds = kTickInterval / 1000.0;
-constexpr double kSegmentSeconds = 0.001;
+// The player's pace: the first tick, the opening splash and the start-up
+// (about 6 s) come before the first stroke. What each stroke takes is read
+// off the show clock as the engine plays it.
+constexpr double kShowStartSeconds = (kFirstTickDelay + kStartUpInterval) / 1000.0 + kOpeningSeconds;
 constexpr double kDefaultShowSeconds = 120.0;
 
 struct PaintOptions {

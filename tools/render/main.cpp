@@ -129,6 +129,7 @@ int main(int argc, char** argv) {
     setup.screenHeight = options.screenHeight;
     setup.maxShowMs = static_cast<std::uint64_t>(options.maxSeconds * 1000.0 + 0.5);
     setup.workLimit = options.workLimit;
+    setup.timerResolutionNs = static_cast<std::uint64_t>(options.timerResolutionMs * 1e6 + 0.5);
 
     // Said before anything runs: such a window would show nothing.
     int width = 0;

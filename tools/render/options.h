@@ -26,6 +26,8 @@ struct RenderOptions {
     // (0: none), and work units (headless_player.h).
     double maxSeconds = 0;
     std::uint64_t workLimit = kDefaultWorkLimit;
+    // Timers come due on this grid (0: at once, as under Wine).
+    double timerResolutionMs = 0;
 
     // The recorded show.
     std::string framesDir;

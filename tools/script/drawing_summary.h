@@ -1,7 +1,5 @@
-// What a drawing holds, counted, and how long its show lasts. The play-time
-// model: about 1 s to the first tick, 4 to 5 s of opening splash, then per
-// stroke the 10 ms pause before its tick plus its drawing, taken as 1 ms per
-// segment (what the native emulation charges; a real screen differs).
+// What a drawing holds, counted. How long its show lasts is the emulated
+// show's business (tools/embed: estimatePlayTime).
 #pragma once
 
 #include <cstdint>
@@ -24,13 +22,5 @@ struct DrawingSummary {
 };
 
 DrawingSummary summarize(const format::Drawing& drawing);
-
-struct PlayTime {
-    double fromSeconds = 0;
-    double toSeconds = 0;
-};
-
-// Until the last stroke is on the canvas; zero for a placeholder.
-PlayTime estimatePlayTime(const DrawingSummary& summary);
 
 }  // namespace script

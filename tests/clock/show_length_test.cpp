@@ -1,0 +1,25 @@
+// The length a tool reports is the show's own: it ends with the tick that
+// used up the drawing, whoever watches it.
+#include <gtest/gtest.h>
+
+#include "tests/support/show_bounds.h"
+#include "tools/common/show_timeline.h"
+#include "tools/samples/samples.h"
+
+namespace {
+
+TEST(ShowLength, ProgressReportsDoNotLengthenTheShow) {
+    tools::ShowSetup setup = testing_support::boundedSetup(tools::makeSample("quick"));
+    const tools::ShowOutcome unwatched = testing_support::playToTheEnd(setup);
+    int reports = 0;
+    setup.progress = [&reports](double) { ++reports; };
+    const tools::ShowOutcome watched = testing_support::playToTheEnd(setup);
+    EXPECT_GT(reports, 1);
+    EXPECT_EQ(watched.endMs, unwatched.endMs);
+
+    const tools::ShowTimeline timeline = tools::recordShowTimeline(testing_support::boundedSetup(tools::makeSample("quick")));
+    ASSERT_FALSE(timeline.ticks.empty());
+    EXPECT_EQ(unwatched.endMs, timeline.ticks.back().endNs / 1'000'000) << "the picture is taken after the last tick";
+}
+
+}  // namespace
