@@ -24,13 +24,14 @@ done
 
 web=$(cd web && QC_FIXTURES="$fixtures" node bench/player_bench.mjs "$runs")
 
+# What the player's page loads: its engine, its own and the shared scripts.
 gz() { gzip -9 -c "$1" | wc -c; }
 site=build-web/site
 wasm=$(gz "$site/engine/quillcast-engine.wasm")
 js=0
-for f in $(find "$site" -name '*.js'); do js=$((js + $(gz "$f"))); done
+for f in "$site"/engine/*.js "$site"/shared/*.js "$site"/player/*.js; do js=$((js + $(gz "$f"))); done
 other=0
-for f in $(find "$site" -name '*.html' -o -name '*.css'); do other=$((other + $(gz "$f"))); done
+for f in "$site"/index.html "$site"/shared/*.css "$site"/player/*.css; do other=$((other + $(gz "$f"))); done
 
 python3 - "$native" "$web" "$wasm" "$js" "$other" "$runs" <<'PY'
 import json, sys
@@ -42,6 +43,6 @@ print(f"  web player, the engine in its worker        {engine:8.0f} ms  ({engine
 print(f"  web player, page start to the last picture  {web['densePageMs']:8.0f} ms")
 print(f"dense show worked out as changes ({web['denseShowSeconds']:.0f} s of show) {web['denseRecordMs']:8.0f} ms")
 print(f"cold load to the first frame (quick sample): median {web['coldFirstFrameMedianMs']:.0f} ms, best {web['coldFirstFrameBestMs']:.0f} ms")
-print(f"transfer size, gzip -9: wasm {wasm / 1024:.1f} KiB + JavaScript {js / 1024:.1f} KiB = {(wasm + js) / 1024:.1f} KiB"
+print(f"the player page's transfer size, gzip -9: wasm {wasm / 1024:.1f} KiB + JavaScript {js / 1024:.1f} KiB = {(wasm + js) / 1024:.1f} KiB"
       f" (HTML and CSS {other / 1024:.1f} KiB more)")
 PY

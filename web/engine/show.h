@@ -54,7 +54,7 @@ struct ShowResult {
 ShowResult finishShow(const OpenedShow& show, const FrameOut& out);
 
 // The bytes of changes one recorded show may hand on: far more than any
-// sample needs (the dense one, 143 s of show, needs 40 MB).
+// sample needs (the dense one, 20 s of show, needs 118 MB).
 constexpr std::size_t kChangeBudgetBytes = std::size_t{256} << 20;
 
 // The whole show at `fps` frames a second of its clock; only what changed
