@@ -1,5 +1,5 @@
 // Takes the README's picture of the web player: the meadow sample paused
-// part-way, with the controls, in headless Chromium.
+// at 60% of its show, with the controls, in headless Chromium.
 //   node bench/screenshot.mjs OUT.png     (from web/, with build-web/site/ built)
 import { openPlayer, startBrowser, startServer, waitForShow } from '../tests/browser/harness.mjs';
 
@@ -14,7 +14,7 @@ try {
   await page.waitForFunction(() => !document.getElementById('time').value.endsWith('…'), { timeout: 60000 });
   await page.evaluate(() => {
     const progress = document.getElementById('progress');
-    progress.value = '11.5';
+    progress.value = String(Number(progress.max) * 0.6);
     progress.dispatchEvent(new Event('input'));
   });
   await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
