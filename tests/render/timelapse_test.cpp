@@ -107,6 +107,25 @@ TEST(Timelapse, FramesAtAFixedRateCoverTheShowAndTheHold) {
     EXPECT_EQ(run.sink.last.pixels, stillPicture(threeStrokes()).pixels);
 }
 
+TEST(Timelapse, AtAnyRateTheOutputEndsOnTheFinishedPicture) {
+    // Whatever the grid, the last stroke may end between two frames, and
+    // the last frame must still show it finished, with a hold or without.
+    const auto block = threeStrokes();
+    const tools::Picture still = stillPicture(block);
+    for (double hold : {0.0, 0.2}) {
+        for (int fps = 7; fps <= 97; fps += 6) {
+            tools::TimelapseSettings settings;
+            settings.fps = fps;
+            settings.holdSeconds = hold;
+            Recorded run;
+            record(block, settings, run);
+            ASSERT_TRUE(run.ok) << run.result.message;
+            EXPECT_EQ(run.sink.last.pixels, still.pixels) << fps << " fps, hold " << hold;
+            EXPECT_GT(run.sink.end, run.sink.times.back()) << fps << " fps, hold " << hold;
+        }
+    }
+}
+
 TEST(Timelapse, SpeedAndDurationCompressTheShowButNotTheHold) {
     Recorded plain;
     record(threeStrokes(), {}, plain);

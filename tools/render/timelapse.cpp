@@ -57,8 +57,16 @@ public:
 
     // Ends the output: the hold, then every sink finished.
     bool finishSinks() {
-        const double end = s_.includeSplash ? outputSeconds(endUs_) : outputSeconds(finishUs_) + s_.holdSeconds;
+        double end = s_.includeSplash ? outputSeconds(endUs_) : outputSeconds(finishUs_) + s_.holdSeconds;
         if (s_.fps > 0) {
+            // The last frame taken may show the last stroke half drawn: the
+            // frames after the finish show the finished picture, and where
+            // the grid has no frame left before the end, one more comes.
+            if (!s_.includeSplash && !finishedFrame_.pixels.empty()) {
+                if (last_.pixels != finishedFrame_.pixels && frameSeconds(next_) >= end - 1e-9)
+                    end = frameSeconds(next_) + 1.0 / s_.fps;
+                last_ = finishedFrame_;
+            }
             while (frameSeconds(next_) < end - 1e-9) emit(last_, frameSeconds(next_++));
         }
         end_ = end;

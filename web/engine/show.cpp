@@ -126,13 +126,8 @@ ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, dou
     tools::ProgressBar silent("", false);
     tools::TimelapseResult recorded;
     const bool ok = tools::recordTimelapse(setup, settings, {&sink}, silent, recorded);
-    // Frames come on a grid of the show's clock, and the end of the last
-    // stroke may fall between two of them, after the last frame was taken:
-    // the finished window follows at the show's end, so that the recording
-    // ends on exactly what playing to the end shows.
-    if (ok && !withSplashes && recorded.outcome.stop == tools::ShowStop::None && recorded.finished.width > 0) {
-        sink.add(recorded.finished, recorded.seconds - holdSeconds);
-    }
+    // The recorder ends on the finished window even where the last stroke
+    // ends between two frames of its grid.
     ShowResult result;
     if (recorded.corrupted) {
         result.corrupted = true;
