@@ -9,4 +9,4 @@ fixtures=build-web/fixtures
 rm -rf "$fixtures"
 web/tests/browser/make_fixtures.sh "$fixtures"
 cd web
-QC_FIXTURES="$PWD/../$fixtures" node --test --test-reporter=spec tests/browser/
+QC_FIXTURES="$PWD/../$fixtures" node --test tests/browser/
