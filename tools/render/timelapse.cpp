@@ -63,7 +63,7 @@ public:
             // frames after the finish show the finished picture, and where
             // the grid has no frame left before the end, one more comes.
             if (!s_.includeSplash && !finishedFrame_.pixels.empty()) {
-                if (last_.pixels != finishedFrame_.pixels && frameSeconds(next_) >= end - 1e-9)
+                if (s_.endOnFrame && last_.pixels != finishedFrame_.pixels && frameSeconds(next_) >= end - 1e-9)
                     end = frameSeconds(next_) + 1.0 / s_.fps;
                 last_ = finishedFrame_;
             }

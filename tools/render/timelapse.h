@@ -28,6 +28,12 @@ struct TimelapseSettings {
     bool finalFirst = false;     // open with the finished picture
     bool includeSplash = false;  // whole screens, from start-up to after the closing splash
     bool canvasOnly = false;     // the canvas without its frame
+    // At a fixed rate the last stroke may end between two frames. Files end
+    // on the frame grid, one frame late if need be, so that their last frame
+    // shows the finished picture; false: the output ends at the finish
+    // itself, and the caller hands on the finished picture there (a stream
+    // of changes, as the web player takes it).
+    bool endOnFrame = true;
     int width = 0;               // scale frames to width x height; 0: as taken
     int height = 0;
 };

@@ -118,6 +118,7 @@ ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, dou
     settings.fps = fps;
     settings.holdSeconds = holdSeconds;
     settings.includeSplash = withSplashes;
+    settings.endOnFrame = false;
     if (withSplashes) {
         setup.screenWidth = std::max(show.canvasWidth + 2 * kFrameBorder, kSplashScreenWidth);
         setup.screenHeight = std::max(show.canvasHeight + 2 * kFrameBorder, kSplashScreenHeight);
@@ -126,8 +127,13 @@ ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, dou
     tools::ProgressBar silent("", false);
     tools::TimelapseResult recorded;
     const bool ok = tools::recordTimelapse(setup, settings, {&sink}, silent, recorded);
-    // The recorder ends on the finished window even where the last stroke
-    // ends between two frames of its grid.
+    // Frames come on a grid of the show's clock, and the end of the last
+    // stroke may fall between two of them, after the last frame was taken:
+    // the finished window follows at the show's end, so that the recording
+    // ends on exactly what playing to the end shows, on the same clock.
+    if (ok && !withSplashes && recorded.outcome.stop == tools::ShowStop::None && recorded.finished.width > 0) {
+        sink.add(recorded.finished, recorded.seconds - holdSeconds);
+    }
     ShowResult result;
     if (recorded.corrupted) {
         result.corrupted = true;
