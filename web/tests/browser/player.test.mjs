@@ -7,12 +7,19 @@ import { readFileSync } from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import {
-  chooseFile, compareWithPng, fixtures, openPlayer, startBrowser, startServer, waitForMessage, waitForShow,
+  chooseFile,
+  compareWithPng,
+  fixtures,
+  openPlayer,
+  startBrowser,
+  startServer,
+  waitForMessage,
+  waitForShow,
 } from './harness.mjs';
 
-const kShowTimeoutMs = 60000;  // a whole show to its end; a fault fails here instead of hanging
+const kShowTimeoutMs = 60000; // a whole show to its end; a fault fails here instead of hanging
 const kMessageTimeoutMs = 20000;
-const kTestTimeoutMs = 2 * kShowTimeoutMs;  // beyond every wait, so that a wait that fails says so
+const kTestTimeoutMs = 2 * kShowTimeoutMs; // beyond every wait, so that a wait that fails says so
 const samples = ['quick', 'meadow', 'dense'];
 
 let server;
@@ -32,8 +39,11 @@ async function assertShows(page, name) {
   const canvas = await compareWithPng(page, `/fixtures/${name}-canvas.png`, 7, 7);
   assert.equal(canvas.differing, 0, `${name}: canvas pixels that differ from quillcast-render --canvas-only`);
   const framed = await compareWithPng(page, `/fixtures/${name}.png`);
-  assert.deepEqual([framed.canvasWidth, framed.canvasHeight], [framed.pngWidth, framed.pngHeight],
-    `${name}: the player canvas is the window, 1:1`);
+  assert.deepEqual(
+    [framed.canvasWidth, framed.canvasHeight],
+    [framed.pngWidth, framed.pngHeight],
+    `${name}: the player canvas is the window, 1:1`,
+  );
   assert.equal(framed.differing, 0, `${name}: frame pixels that differ from quillcast-render`);
 }
 
@@ -58,11 +68,13 @@ describe('deep links to the end equal the renderer', () => {
     await page.close();
   });
 
-  test('a corrupted player is refused with the player\'s message', { timeout: kTestTimeoutMs }, async () => {
+  test("a corrupted player is refused with the player's message", { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/corrupted.exe&speed=end');
     const text = await waitForMessage(page, /corrupted/, kMessageTimeoutMs);
-    assert.equal(text,
-      'corrupted.exe: This program has been corrupted! Visit www.quillcast.example to redownload the file.');
+    assert.equal(
+      text,
+      'corrupted.exe: This program has been corrupted! Visit www.quillcast.example to redownload the file.',
+    );
     assert.equal(await page.evaluate(() => document.documentElement.dataset.show), 'empty');
     await page.close();
   });
@@ -71,14 +83,16 @@ describe('deep links to the end equal the renderer', () => {
 describe('bad input', () => {
   const cases = [
     ['noise.qcd', /^noise\.qcd: 100000 bytes of binary data; a drawing file is exactly 451000 bytes$/],
-    ['picture.qcd', /^picture\.qcd: \d+ bytes of binary data/],
+    ['picture.qcd', /^picture\.qcd: a PNG picture, not a drawing/],
     ['program.exe', /^program\.exe: a Windows program without a drawing block/],
     ['truncated.qcd', /^truncated\.qcd: 300000 bytes of binary data/],
     ['huge.qcd', /^huge\.qcd: larger than 256 MiB/],
     ['corrupted.exe', /^corrupted\.exe: This program has been corrupted!/],
   ];
 
-  test('each gets its message while the drawing that was showing plays on', { timeout: 4 * kShowTimeoutMs },
+  test(
+    'each gets its message while the drawing that was showing plays on',
+    { timeout: 4 * kShowTimeoutMs },
     async () => {
       const page = await openPlayer(chromium.browser, server.url, '#drawing=samples/meadow.qcs&speed=1');
       await waitForShow(page, 'playing', kShowTimeoutMs);
@@ -88,14 +102,18 @@ describe('bad input', () => {
         assert.notEqual(await page.evaluate(() => document.documentElement.dataset.show), 'empty', file);
       }
       const before = await page.$eval('#progress', (p) => Number(p.value));
-      await page.waitForFunction((b) => Number(document.getElementById('progress').value) > b + 0.2,
-        { timeout: kMessageTimeoutMs }, before);
-      await page.select('#speed', 'end');
+      await page.waitForFunction(
+        (b) => Number(document.getElementById('progress').value) > b + 0.2,
+        { timeout: kMessageTimeoutMs },
+        before,
+      );
+      await page.click('#end');
       await waitForShow(page, 'ended', kShowTimeoutMs);
       await assertShows(page, 'meadow');
       assert.deepEqual(page.errors, []);
       await page.close();
-    });
+    },
+  );
 
   test('a drawing named as a system folder opens like any other', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#speed=end');
@@ -105,16 +123,26 @@ describe('bad input', () => {
     await page.close();
   });
 
-  test('a hostile drawing stops at the work bound, and the page says where', { timeout: 2 * kShowTimeoutMs }, async () => {
-    const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/hostile.qcs&speed=end&work=5');
-    await waitForMessage(page, /^hostile\.qcs: stopped after \d+\.\d+ s of the show: the work limit$/, kShowTimeoutMs);
-    await waitForShow(page, 'ended', kShowTimeoutMs);
-    await page.close();
-  });
+  test(
+    'a hostile drawing stops at the work bound, and the page says where',
+    { timeout: 2 * kShowTimeoutMs },
+    async () => {
+      const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/hostile.qcs&speed=end&work=5');
+      await waitForMessage(
+        page,
+        /^hostile\.qcs: stopped after \d+\.\d+ s of the show: the work limit$/,
+        kShowTimeoutMs,
+      );
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      await page.close();
+    },
+  );
 });
 
 describe('pacing and controls', () => {
-  test('at speed 1 the quick sample lasts as long as the renderer\'s show clock says', { timeout: kTestTimeoutMs },
+  test(
+    "at speed 1 the quick sample lasts as long as the renderer's show clock says",
+    { timeout: kTestTimeoutMs },
     async () => {
       const rendered = readFileSync(path.join(fixtures, 'quick-length.txt'), 'utf8');
       const seconds = Number(/, ([\d.]+) s/.exec(rendered)[1]);
@@ -125,7 +153,8 @@ describe('pacing and controls', () => {
       assert.ok(Math.abs(played - seconds) <= 0.1 * seconds, `played ${played} s, the renderer's clock ${seconds} s`);
       await assertShows(page, 'quick');
       await page.close();
-    });
+    },
+  );
 
   test('a deep link may ask for any speed from 1x to 64x', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=samples/meadow.qcs&speed=48');
@@ -133,7 +162,7 @@ describe('pacing and controls', () => {
     assert.equal(await page.$eval('#speed', (s) => s.selectedOptions[0].textContent), '48x');
     await assertShows(page, 'meadow');
     await page.close();
-    });
+  });
 
   test('keys and a dropped file', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url);
@@ -153,30 +182,37 @@ describe('pacing and controls', () => {
     await assertShows(page, 'meadow');
     await page.keyboard.press('Home');
     await waitForShow(page, 'playing', kMessageTimeoutMs);
-    assert.ok(await page.$eval('#progress', (p) => Number(p.value)) < 5);
+    assert.ok((await page.$eval('#progress', (p) => Number(p.value))) < 5);
     await page.close();
   });
 
-  test('on a high-density screen each pixel is a whole number of screen pixels', { timeout: kTestTimeoutMs },
+  test(
+    'on a high-density screen each pixel is a whole number of screen pixels',
+    { timeout: kTestTimeoutMs },
     async () => {
       const page = await chromium.browser.newPage();
       await page.setViewport({ width: 900, height: 700, deviceScaleFactor: 3 });
       await page.goto(`${server.url}index.html#drawing=/fixtures/quick.qcd&speed=end`);
       await waitForShow(page, 'ended', kShowTimeoutMs);
       const shown = () => page.$eval('#player', (c) => [c.width, c.getBoundingClientRect().width * devicePixelRatio]);
-      assert.deepEqual(await shown(), [174, 3 * 174]);
+      // Fitted: the largest whole number of screen pixels a pixel that fits.
+      const fitted = Number(await page.evaluate(() => document.documentElement.dataset.zoom));
+      assert.ok(Number.isInteger(fitted) && fitted >= 3, `fitted at ${fitted} screen pixels a pixel`);
+      assert.deepEqual(await shown(), [174, fitted * 174]);
+      const room = await page.$eval('#stage', (s) => (s.clientHeight - 24) * devicePixelRatio);
+      assert.ok(fitted * 134 <= room && (fitted + 1) * 134 > room, 'the next whole zoom would not fit');
       await page.select('#zoom', '6');
       assert.deepEqual(await shown(), [174, 6 * 174]);
       assert.equal(await page.$eval('#player', (c) => getComputedStyle(c).imageRendering), 'pixelated');
       await page.close();
-    });
+    },
+  );
 
   test('splash screens show on a screen round the window', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/quick.qcd&speed=1&splash=1');
     await waitForShow(page, 'playing', kShowTimeoutMs);
     await page.keyboard.press('Space');
-    await page.waitForFunction(() => !document.getElementById('time').value.endsWith('…'),
-      { timeout: kShowTimeoutMs });
+    await page.waitForFunction(() => !document.getElementById('time').value.endsWith('…'), { timeout: kShowTimeoutMs });
     await page.evaluate(() => {
       const progress = document.getElementById('progress');
       progress.value = '3';
