@@ -56,6 +56,14 @@ QS_EXPORT int qs_open_new(int width, int height, const std::uint32_t* palette, i
     return result(recorder.openNew(width, height, colours, pressure != 0, error), error);
 }
 
+// Whether a file holds a drawing, read as qs_open_file reads it but without
+// opening it (so that the page can ask before the open drawing goes).
+QS_EXPORT int qs_check_file(const std::uint8_t* bytes, int size, const char* name) {
+    std::vector<std::uint8_t> block;
+    std::string error;
+    return result(studio::readDrawingFile(bytesAt(bytes, size), name, block, error), error);
+}
+
 // A drawing file, a script or a player; name is what a message calls it.
 // Nothing changes when it cannot be opened.
 QS_EXPORT int qs_open_file(const std::uint8_t* bytes, int size, const char* name) {

@@ -18,7 +18,8 @@ try {
   await studio.set('level', 1);
   for (let s = 0; s < 3; s++) {
     const points = [];
-    for (let i = 0; i < 30; i++) points.push([40 + s * 14 + Math.round(4 * Math.sin(i / 3)), 390 - i * 5, 4 + (i % 10)]);
+    for (let i = 0; i < 30; i++)
+      points.push([40 + s * 14 + Math.round(4 * Math.sin(i / 3)), 390 - i * 5, 4 + (i % 10)]);
     await studio.stroke(points);
   }
   writeFileSync(out, await studio.screenshot());
