@@ -113,6 +113,9 @@ function adopt(show) {
   if (current) current.engine.terminate();
   show.adopted = true;
   current = show;
+  // A show plays from its start once it is there (the one before may have
+  // ended meanwhile, and stopped playing).
+  playing = true;
   position = 0;
   lastNow = null;
   endedAt = null;
@@ -420,10 +423,8 @@ function followDeepLink() {
   ui.loop.checked = link.loop;
   workMillions = link.work;
   if (link.drawing) {
-    playing = true;
     openUrl(link.drawing, link.drawing.startsWith('samples/') ? link.drawing : '');
   } else if (link.fromStudio) {
-    playing = true;
     openFromStudio();
   }
 }
@@ -435,15 +436,10 @@ function start() {
   ui.player.addEventListener('resized', () => view.refresh());
   window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => view.refresh());
 
-  const open = (input) => {
-    playing = true;
-    openInput(input);
-  };
-  watchFilePicker(ui.file, open);
-  watchDrops(document.body, ui.stage, open);
+  watchFilePicker(ui.file, openInput);
+  watchDrops(document.body, ui.stage, openInput);
   ui.samples.addEventListener('change', () => {
     if (!ui.samples.value) return;
-    playing = true;
     openUrl(ui.samples.value, ui.samples.value);
   });
   ui.play.addEventListener('click', togglePlay);
@@ -454,7 +450,6 @@ function start() {
   ui.splash.addEventListener('change', () => {
     // The show again from its start, with or without the splashes, playing.
     if (!current) return;
-    playing = true;
     jumping = false;
     openInput(current.input, { sample: current.sample });
   });

@@ -356,6 +356,7 @@ async function openFile(file) {
 
 // A drawing was opened, made or restored.
 function opened(reply) {
+  input.abandon();
   view.canvas.width = 0; // fitted to the view again
   showState(reply.state);
   view.put(reply.pixels);

@@ -117,6 +117,12 @@ export class PenInput {
     );
   }
 
+  // Another drawing came: the stroke being drawn went with the old one.
+  abandon() {
+    this.pointer = null;
+    this.pointerType = null;
+  }
+
   cancel(e) {
     if (e.pointerId === this.pointer) this.takeBack();
   }

@@ -142,6 +142,12 @@ function undoHistory() {
   return { start: qs.historyStart(), actions, done: qs.doneCount() };
 }
 
+// A stroke still being drawn when another drawing comes goes, unrecorded.
+function dropStroke() {
+  if (qs.stroking()) qs.cancel();
+  last = null;
+}
+
 // Opens a kept drawing with its undo history: the block where the history
 // starts, each action played again, the undone ones undone. A history that
 // does not lead to the kept block is left out, and the block opens alone.
@@ -177,6 +183,7 @@ Comlink.expose({
   // pixels: the changed rectangle (or the whole canvas).
   async openNew(width, height, palette, pressure) {
     await ready;
+    dropStroke();
     const words = new Uint8Array(Uint32Array.from(palette).buffer);
     const ok = withBytes(words, (at) => qs.openNew(width, height, at, pressure ? 1 : 0)) === 1;
     return send({ ok, error: ok ? '' : qs.error(), state: state(), palette: paletteFrom(qs.palette), pixels: whole() });
@@ -192,6 +199,7 @@ Comlink.expose({
   // open stays as it was, with its undo history.
   async openFile(bytes, name) {
     await ready;
+    dropStroke();
     const before = { block: bytesAt(qs.block()), history: undoHistory(), fresh: qs.pressurePending() === 1 };
     const ok = withBytes(bytes, (at, n) => qs.openFile(at, n, name)) === 1;
     const error = ok ? '' : qs.error();
@@ -202,6 +210,7 @@ Comlink.expose({
   // A drawing kept in the browser: {block, name, history, fresh}.
   async restore(kept) {
     await ready;
+    dropStroke();
     const ok = restoreDrawing(kept.block, kept, kept.name || 'drawing.qcd');
     return send({ ok, error: ok ? '' : qs.error(), state: state(), palette: paletteFrom(qs.palette), pixels: whole() });
   },

@@ -11,6 +11,7 @@ import {
   compareWithPng,
   fixtures,
   openPlayer,
+  screens,
   startBrowser,
   startServer,
   waitForMessage,
@@ -222,6 +223,229 @@ describe('pacing and controls', () => {
     const screen = await compareWithPng(page, '/fixtures/quick-splash-3s.png');
     assert.deepEqual([screen.canvasWidth, screen.canvasHeight], [400, 200]);
     assert.equal(screen.differing, 0);
+    await page.close();
+  });
+});
+
+describe('as people use it', () => {
+  // The page fits the screen: it never scrolls itself, and the controls stay in view.
+  async function fits(page) {
+    return page.evaluate(() => {
+      const d = document.documentElement;
+      const out = [...document.querySelectorAll('.controls button, .controls select, .controls input')]
+        .filter((e) => e.checkVisibility())
+        .filter((e) => {
+          const r = e.getBoundingClientRect();
+          return r.left < 0 || r.top < 0 || r.right > innerWidth || r.bottom > innerHeight;
+        })
+        .map((e) => e.id || e.outerHTML.slice(0, 40));
+      return { scrolls: d.scrollWidth > innerWidth || d.scrollHeight > innerHeight, out };
+    });
+  }
+
+  // Where the picture's edges are against the stage once it is scrolled all
+  // the way to one side.
+  function edges(page, scrollLeft) {
+    return page.evaluate((left) => {
+      const stage = document.getElementById('stage');
+      stage.scrollLeft = left === 'end' ? stage.scrollWidth : left;
+      const s = stage.getBoundingClientRect();
+      const c = document.getElementById('player').getBoundingClientRect();
+      return { left: c.left - s.left, right: s.right - c.right };
+    }, scrollLeft);
+  }
+
+  test(
+    'zoomed in, the dense sample keeps the controls in view and every edge in reach (1280 x 800)',
+    {
+      timeout: kTestTimeoutMs,
+    },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=samples/dense.qcs&speed=end',
+        screens.desktop,
+      );
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      await page.select('#zoom', '4');
+      assert.deepEqual(await fits(page), { scrolls: false, out: [] });
+      assert.ok((await edges(page, 0)).left >= 0, 'the left edge can be scrolled to');
+      assert.ok((await edges(page, 'end')).right >= 0, 'the right edge can be scrolled to');
+      await page.close();
+    },
+  );
+
+  test(
+    'on a phone the dense sample opens whole, and at 1x both edges are in reach (390 x 844)',
+    {
+      timeout: kTestTimeoutMs,
+    },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=samples/dense.qcs&speed=end',
+        screens.phone,
+      );
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const fitted = await edges(page, 0);
+      assert.ok(fitted.left >= 0 && fitted.right >= 0, `fitted: ${JSON.stringify(fitted)}`);
+      assert.deepEqual(await fits(page), { scrolls: false, out: [] });
+      await page.select('#zoom', '3');
+      assert.ok((await edges(page, 0)).left >= 0, 'the left edge at 1x');
+      assert.ok((await edges(page, 'end')).right >= 0, 'the right edge at 1x');
+      await page.close();
+    },
+  );
+
+  test('the bar fits a phone, Studio link and all (390 x 844)', { timeout: kTestTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '', screens.phone);
+    const bar = await page.evaluate(() => {
+      const header = document.querySelector('header');
+      return {
+        scrolls: header.scrollWidth > header.clientWidth,
+        link: document.querySelector('a[href="studio/"]').getBoundingClientRect().right,
+      };
+    });
+    assert.equal(bar.scrolls, false);
+    assert.ok(bar.link <= 390, `the Studio link ends at ${bar.link}`);
+    await page.close();
+  });
+
+  test('a file dragged over the page lights up the stage (1280 x 800)', { timeout: kTestTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '', screens.desktop);
+    const lit = await page.evaluate(() => {
+      const transfer = new DataTransfer();
+      transfer.items.add(new File(['x'], 'meadow.qcd'));
+      const stage = document.getElementById('stage');
+      for (const type of ['dragenter', 'dragover']) {
+        stage.dispatchEvent(new DragEvent(type, { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      }
+      return getComputedStyle(stage).outlineStyle;
+    });
+    assert.equal(lit, 'dashed');
+    await page.close();
+  });
+
+  test(
+    'Splash screens ticked after the end plays the show again with them (1280 x 800)',
+    {
+      timeout: kTestTimeoutMs,
+    },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=/fixtures/quick.qcd&speed=end',
+        screens.desktop,
+      );
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      await page.click('#splash');
+      await page.waitForFunction(
+        () =>
+          document.documentElement.dataset.show === 'playing' &&
+          Number(document.getElementById('progress').value) > 0.5,
+        { timeout: kShowTimeoutMs, polling: 50 },
+      );
+      await page.close();
+    },
+  );
+
+  test(
+    'End goes to the end once; Play then plays at the chosen speed; Loop starts again (1280 x 800)',
+    {
+      timeout: kTestTimeoutMs,
+    },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=samples/quick.qcs&speed=32',
+        screens.desktop,
+      );
+      await waitForShow(page, 'playing', kShowTimeoutMs);
+      await page.keyboard.press('End');
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      assert.equal(await page.$eval('#speed', (s) => s.value), '32');
+      await page.click('#loop');
+      await page.click('#play');
+      await waitForShow(page, 'playing', kMessageTimeoutMs);
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      await waitForShow(page, 'playing', kShowTimeoutMs);
+      assert.ok((await page.$eval('#progress', (p) => Number(p.value))) < 2, 'again from the start');
+      await page.close();
+    },
+  );
+
+  test(
+    'keys leave a focused control alone; the file input and the samples are in the tab order (1280 x 800)',
+    {
+      timeout: kTestTimeoutMs,
+    },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=samples/meadow.qcs&speed=1',
+        screens.desktop,
+      );
+      await waitForShow(page, 'playing', kShowTimeoutMs);
+      assert.equal(await page.$eval('#samples', (s) => s.value), 'samples/meadow.qcs', 'the sample menu shows it');
+      await page.focus('#speed');
+      await page.keyboard.press('ArrowDown');
+      assert.equal(await page.$eval('#speed', (s) => s.value), '2', 'the focused menu took the arrow');
+      await page.click('h1');
+      const reached = [];
+      for (let i = 0; i < 3; i++) {
+        await page.keyboard.press('Tab');
+        reached.push(await page.evaluate(() => document.activeElement.id));
+      }
+      assert.deepEqual(reached, ['file', 'samples', '']);
+      await page.keyboard.press('?');
+      assert.equal(await page.$eval('#help', (d) => d.open), true);
+      const card = await page.$$eval('#help-keys dt', (d) => d.map((e) => e.textContent));
+      for (const key of ['Space', 'Home', 'End', '←', '→', '↑', '↓', 'F', '?'])
+        assert.ok(card.includes(key), `${key} on the card`);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    },
+  );
+
+  test('the wheel zooms round the pointer (1280 x 800)', { timeout: kTestTimeoutMs }, async () => {
+    const page = await openPlayer(
+      chromium.browser,
+      server.url,
+      '#drawing=/fixtures/dense.qcd&speed=end',
+      screens.desktop,
+    );
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    // Zoomed in far enough to scroll, so that the view can follow the pointer.
+    await page.select('#zoom', '4');
+    const at = await page.$eval('#stage', (stage) => {
+      const r = stage.getBoundingClientRect();
+      return [r.left + r.width * 0.25, r.top + r.height * 0.3];
+    });
+    const under = () =>
+      page.$eval(
+        '#player',
+        (c, [x, y]) => {
+          const r = c.getBoundingClientRect();
+          return [Math.floor(((x - r.left) * c.width) / r.width), Math.floor(((y - r.top) * c.height) / r.height)];
+        },
+        at,
+      );
+    const before = await under();
+    const zoom = Number(await page.evaluate(() => document.documentElement.dataset.zoom));
+    await page.mouse.move(at[0], at[1]);
+    await page.mouse.wheel({ deltaY: -120 });
+    await page.waitForFunction(
+      (z) => Number(document.documentElement.dataset.zoom) > z,
+      { timeout: kMessageTimeoutMs },
+      zoom,
+    );
+    const after = await under();
+    assert.ok(Math.abs(after[0] - before[0]) <= 1 && Math.abs(after[1] - before[1]) <= 1, `${before} then ${after}`);
     await page.close();
   });
 });

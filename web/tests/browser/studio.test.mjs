@@ -153,12 +153,17 @@ describe('the studio', () => {
     assertSameRgb(await studio.canvasRgb(), afterStroke[3][1], 'after redo');
   });
 
-  test('a reload brings back the same bytes', { timeout: kTimeoutMs }, async () => {
+  test('a reload brings back the same bytes, and Ctrl+S saves them', { timeout: kTimeoutMs }, async () => {
     const bytes = await studio.bytes();
     await studio.waitFor(`document.documentElement.dataset.saved === '${bytes}'`);
     const before = await studio.canvasRgb();
     await studio.reload();
-    const qcd = await studio.download('save-qcd', await phase('reload'), 'drawing.qcd');
+    // Ctrl+S saves the drawing file, even from a text field.
+    const dir = await phase('reload');
+    await studio.tab.click('#density');
+    const saved = studio.download(null, dir, 'drawing.qcd');
+    await studio.key('s', { ctrl: true });
+    const qcd = await saved;
     assert.ok(qcd.equals(readFileSync(path.join(work, 'drawing.qcd'))), 'the drawing after the reload');
     assertSameRgb(await studio.canvasRgb(), before, 'after the reload');
   });

@@ -9,9 +9,12 @@ import { screens, watchErrors } from './harness.mjs';
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-export async function openStudio(browser, url, screen = screens.desktop) {
-  const tab = watchErrors(await browser.newPage());
+// A studio tab on `screen`; in `context` (a browser context of its own, with
+// its own storage) when given.
+export async function openStudio(browser, url, screen = screens.desktop, context = null) {
+  const tab = watchErrors(await (context || browser).newPage());
   const studio = new Studio(browser, tab, await tab.createCDPSession(), await browser.target().createCDPSession(), url);
+  studio.contextId = context ? context.id : undefined;
   tab.on('dialog', (d) => {
     studio.errors.push(`a browser dialog: ${d.message()}`);
     d.accept().catch(() => {});
@@ -199,10 +202,11 @@ export class Studio {
     return this.evaluate("[document.getElementById('canvas').width, document.getElementById('canvas').height]");
   }
 
-  // Clicks a button that downloads, and waits for the whole file in dir.
+  // Clicks a button that downloads (none: something else started it), and
+  // waits for the whole file in dir.
   async download(buttonId, dir, name) {
     const file = path.join(dir, name);
-    await this.click(`#${buttonId}`);
+    if (buttonId) await this.click(`#${buttonId}`);
     for (let i = 0; i < 400; i++) {
       if (existsSync(file) && !existsSync(`${file}.crdownload`) && statSync(file).size > 0) {
         await sleep(50);
