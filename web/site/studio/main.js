@@ -253,9 +253,9 @@ async function undo() {
   const started = performance.now();
   const reply = await engine.undo();
   if (!reply.ok) return;
-  state.timings.undo = performance.now() - started;
-  state.timings.undoEngine = reply.ms;
   changed(reply);
+  state.timings.undo = performance.now() - started; // to the pixels on the page
+  state.timings.undoEngine = reply.ms;
 }
 
 async function redo() {
