@@ -13,6 +13,7 @@ import { Shortcuts, releaseFocusAfterPointer } from '../shared/keys.js';
 import { StrokeEnd } from '../shared/status.js';
 import { zoomPercent } from '../shared/pixel-scale.js';
 import { loadStudioDrawing, saveStudioDrawing } from '../shared/drawing-store.js';
+import { watchDrops, watchFilePicker } from '../shared/inputs.js';
 
 const $ = (id) => document.getElementById(id);
 const root = document.documentElement;
@@ -326,9 +327,10 @@ function mayReplace(title, what, yes) {
   });
 }
 
+// A drawing, a script or a player from the picker or dropped: {name, blob}.
 async function openFile(file) {
-  if (!file) return;
-  const bytes = new Uint8Array(await file.arrayBuffer());
+  closeDrawers();
+  const bytes = new Uint8Array(await file.blob.arrayBuffer());
   const check = await engine.checkFile(bytes, file.name);
   if (!check.ok) {
     message.fail(check.error);
@@ -563,12 +565,8 @@ function wireControls() {
   $('undo').addEventListener('click', undo);
   $('redo').addEventListener('click', redo);
   $('keys').addEventListener('click', () => $('help').showModal());
-  $('open').addEventListener('change', async () => {
-    const file = $('open').files[0];
-    $('open').value = '';
-    closeDrawers();
-    await openFile(file);
-  });
+  watchFilePicker($('open'), openFile);
+  watchDrops(document.body, $('scroller'), openFile);
   $('tools-toggle').addEventListener('click', () =>
     setDrawer('tools', 'tools-toggle', !$('tools').classList.contains('open')),
   );

@@ -386,3 +386,24 @@ test('the brush cursor is the stamp at the zoom (1280 x 800)', { timeout: kTimeo
     assert.equal(width, 7 * zoom + 2);
   }),
 );
+
+test(
+  'a file dropped on the studio opens, and the canvas view lights up under it (1280 x 800)',
+  { timeout: kTimeoutMs },
+  () =>
+    withStudio(screens.desktop, async (studio) => {
+      const lit = await studio.evaluate(`(async () => {
+      const blob = await (await fetch('/fixtures/meadow.qcd')).blob();
+      const transfer = new DataTransfer();
+      transfer.items.add(new File([blob], 'meadow.qcd'));
+      const view = document.getElementById('scroller');
+      for (const type of ['dragenter', 'dragover'])
+        view.dispatchEvent(new DragEvent(type, { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      const outline = getComputedStyle(view).outlineStyle;
+      view.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      return outline;
+    })()`);
+      assert.equal(lit, 'dashed');
+      await studio.waitFor("document.documentElement.dataset.bytes === '39312'");
+    }),
+);
