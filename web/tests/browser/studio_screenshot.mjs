@@ -13,7 +13,7 @@ const chromium = await startBrowser();
 try {
   const studio = await openStudio(chromium.browser, server.url);
   await studio.openFile(path.join(site, 'samples/meadow.qcs'));
-  await studio.waitFor("document.getElementById('canvas').width === 300");
+  await studio.waitFor("document.documentElement.dataset.bytes === '39312'");
   await studio.set('colour', '#7a3b12');
   await studio.set('level', 1);
   for (let s = 0; s < 3; s++) {
