@@ -104,17 +104,8 @@ export class PenInput {
 
   up(e) {
     if (e.pointerId !== this.pointer) return;
-    this.pointer = null;
-    this.pointerType = null;
-    this.pending += 1;
-    this.engine.end().then(
-      (reply) => {
-        this.pending -= 1;
-        this.view.put(reply.pixels);
-        this.hooks.onStrokeEnd(reply);
-      },
-      () => (this.pending -= 1),
-    );
+    this.abandon();
+    this.ended(this.engine.end(), (reply) => reply);
   }
 
   // Another drawing came: the stroke being drawn went with the old one.
@@ -129,14 +120,18 @@ export class PenInput {
 
   // The stroke being drawn goes, unrecorded.
   takeBack() {
-    this.pointer = null;
-    this.pointerType = null;
+    this.abandon();
+    this.ended(this.engine.cancel(), (reply) => ({ ...reply, result: StrokeEnd.Empty }));
+  }
+
+  // The end of a stroke, kept or taken back: its pixels, then the page hears.
+  ended(call, told) {
     this.pending += 1;
-    this.engine.cancel().then(
+    call.then(
       (reply) => {
         this.pending -= 1;
         this.view.put(reply.pixels);
-        this.hooks.onStrokeEnd({ ...reply, result: StrokeEnd.Empty });
+        this.hooks.onStrokeEnd(told(reply));
       },
       () => (this.pending -= 1),
     );
