@@ -55,6 +55,7 @@ let position = 0; // seconds of the show's clock on screen
 let playing = false;
 let speed = 1;
 let jumping = false; // End: going to the end once, then staying there
+let seekingTo = null; // a moment asked for that the changes do not reach yet
 let endedAt = null; // when the show last reached its end, for the loop
 let lastNow = null;
 let workMillions = 0; // the work bound of the deep link; 0: the renderer's
@@ -113,6 +114,7 @@ function adopt(show) {
   if (current) current.engine.terminate();
   show.adopted = true;
   current = show;
+  seekingTo = null;
   // A show plays from its start once it is there (the one before may have
   // ended meanwhile, and stopped playing).
   playing = true;
@@ -249,7 +251,10 @@ function frame(now) {
     ended = true;
   } else {
     if (jumping) position = timeline.available();
-    else if (playing) position = Math.min(position + elapsed * speed, timeline.available());
+    else if (seekingTo !== null) {
+      position = Math.min(seekingTo, timeline.available());
+      if (timeline.complete || timeline.available() >= seekingTo) seekingTo = null;
+    } else if (playing) position = Math.min(position + elapsed * speed, timeline.available());
     timeline.showUpTo(ui.player, position);
     ended = timeline.complete && position >= timeline.seconds && timeline.isShownTo(position);
     if (ended && jumping) {
@@ -317,7 +322,10 @@ function seek(seconds) {
     current.timeline.rewind();
   }
   recordShow(current);
-  position = Math.max(0, Math.min(seconds, current.timeline.available()));
+  // Where the changes do not reach yet (the show went straight to its end,
+  // or is still being worked out), the page goes there as they come.
+  seekingTo = Math.max(0, seconds);
+  position = Math.min(seekingTo, current.timeline.available());
   endedAt = null;
 }
 
@@ -332,6 +340,7 @@ function toEnd() {
   if (!current) return;
   if (current.showingFinal) return;
   jumping = true;
+  seekingTo = null;
   endedAt = null;
 }
 

@@ -361,13 +361,13 @@ describe('as people use it', () => {
       const page = await openPlayer(
         chromium.browser,
         server.url,
-        '#drawing=samples/quick.qcs&speed=32',
+        '#drawing=samples/quick.qcs&speed=2',
         screens.desktop,
       );
       await waitForShow(page, 'playing', kShowTimeoutMs);
       await page.keyboard.press('End');
       await waitForShow(page, 'ended', kShowTimeoutMs);
-      assert.equal(await page.$eval('#speed', (s) => s.value), '32');
+      assert.equal(await page.$eval('#speed', (s) => s.value), '2');
       await page.click('#loop');
       await page.click('#play');
       await waitForShow(page, 'playing', kMessageTimeoutMs);
@@ -408,6 +408,28 @@ describe('as people use it', () => {
       for (const key of ['Space', 'Home', 'End', '←', '→', '↑', '↓', 'F', '?'])
         assert.ok(card.includes(key), `${key} on the card`);
       assert.deepEqual(page.errors, []);
+      await page.close();
+    },
+  );
+
+  test(
+    'back 5 s from a show opened at its end lands 5 s before the end (1280 x 800)',
+    { timeout: kTestTimeoutMs },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=/fixtures/dense.qcd&speed=end',
+        screens.desktop,
+      );
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const length = await page.$eval('#progress', (p) => Number(p.max));
+      await page.keyboard.press('ArrowLeft');
+      await page.waitForFunction(
+        (l) => Math.abs(Number(document.getElementById('progress').value) - (l - 5)) < 0.1,
+        { timeout: kShowTimeoutMs, polling: 50 },
+        length,
+      );
       await page.close();
     },
   );
