@@ -88,7 +88,8 @@ export class PenInput {
   move(e) {
     if (e.pointerId !== this.pointer) return;
     const events = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
-    const points = (events.length ? events : [e]).map((c) => [...this.view.toCanvas(c), this.pressureOf(c)]);
+    const box = this.view.canvas.getBoundingClientRect();
+    const points = (events.length ? events : [e]).map((c) => [...this.view.toCanvas(c, box), this.pressureOf(c)]);
     this.send(e, this.engine.to(points)).then((reply) => {
       if (reply) this.hooks.onWarn(!reply.fits);
     });

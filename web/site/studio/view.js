@@ -46,14 +46,24 @@ export class View {
     this.ctx.putImageData(new ImageData(pixels.rgba, pixels.width, pixels.height), pixels.x, pixels.y);
   }
 
-  // A pointer event's place in canvas pixels, fractions kept.
-  toCanvas(event) {
-    const r = this.canvas.getBoundingClientRect();
+  // A pointer event's place in canvas pixels, fractions kept (r: the
+  // canvas's box, when the caller has it already).
+  toCanvas(event, r = this.canvas.getBoundingClientRect()) {
     return [((event.clientX - r.left) * this.width) / r.width, ((event.clientY - r.top) * this.height) / r.height];
   }
 
-  // The stamp of `level` round the pixel under the pointer.
+  // The stamp of `level` round the pixel under the pointer, moved once a
+  // frame at most, out of the way of the input's own work.
   showCursor(event, level) {
+    this.cursorAt = { clientX: event.clientX, clientY: event.clientY, level };
+    if (this.cursorFrame) return;
+    this.cursorFrame = requestAnimationFrame(() => {
+      this.cursorFrame = 0;
+      if (this.cursorAt) this.placeCursor(this.cursorAt, this.cursorAt.level);
+    });
+  }
+
+  placeCursor(event, level) {
     const r = this.canvas.getBoundingClientRect();
     const scale = r.width / this.width;
     const [x, y] = this.toCanvas(event);
@@ -111,6 +121,7 @@ export class View {
   }
 
   hideCursor() {
+    this.cursorAt = null;
     this.cursor.hidden = true;
   }
 }
