@@ -10,7 +10,6 @@ import { cssZoom, zoomPercent } from '../shared/pixel-scale.js';
 import { ZoomView } from '../shared/zoom-view.js';
 import { Shortcuts, releaseFocusAfterPointer } from '../shared/keys.js';
 import { ShowStatus } from '../shared/status.js';
-import { loadStudioDrawing } from '../shared/drawing-store.js';
 
 const kFps = 60; // changes a second of the show's clock, at most
 const kHoldSeconds = 3; // the finished picture before the closing splash
@@ -202,6 +201,8 @@ async function openUrl(url, sample = '') {
 async function openFromStudio() {
   let kept;
   try {
+    // Only this link needs the store: it loads when asked for.
+    const { loadStudioDrawing } = await import('../shared/drawing-store.js');
     kept = await loadStudioDrawing();
   } catch (error) {
     refuse(`The studio's drawing could not be read from this browser: ${error.message || error}`);
