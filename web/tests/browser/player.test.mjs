@@ -434,6 +434,36 @@ describe('as people use it', () => {
     },
   );
 
+  test(
+    'Full screen shows the stage and the controls, fitted again; F leaves it (1280 x 800)',
+    {
+      timeout: kTestTimeoutMs,
+    },
+    async () => {
+      const page = await openPlayer(
+        chromium.browser,
+        server.url,
+        '#drawing=/fixtures/quick.qcd&speed=end',
+        screens.desktop,
+      );
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const zoom = () => page.evaluate(() => Number(document.documentElement.dataset.zoom));
+      const before = await zoom();
+      await page.click('#fullscreen');
+      await page.waitForFunction(() => document.fullscreenElement?.id === 'player-view', {
+        timeout: kMessageTimeoutMs,
+      });
+      await page.waitForFunction(
+        (z) => Number(document.documentElement.dataset.zoom) > z,
+        { timeout: kMessageTimeoutMs },
+        before,
+      );
+      await page.keyboard.press('f');
+      await page.waitForFunction(() => !document.fullscreenElement, { timeout: kMessageTimeoutMs });
+      await page.close();
+    },
+  );
+
   test('the wheel zooms round the pointer (1280 x 800)', { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(
       chromium.browser,
