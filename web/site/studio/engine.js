@@ -147,16 +147,15 @@ function dropStroke() {
 // does not lead to the kept block is left out, and the block opens alone.
 function restoreDrawing(block, kept, name) {
   if (kept && kept.fresh) {
-    if (!withBytes(block, (at, n) => qs.openFile(at, n, name))) return false;
+    if (withBytes(block, (at, n) => qs.openFile(at, n, name)) !== 1) return false;
     const palette = paletteFrom(qs.palette);
-    return withBytes(new Uint8Array(Uint32Array.from(palette).buffer), (at) =>
-      qs.openNew(qs.width(), qs.height(), at, 0),
-    );
+    const words = new Uint8Array(Uint32Array.from(palette).buffer);
+    return withBytes(words, (at) => qs.openNew(qs.width(), qs.height(), at, 0)) === 1;
   }
   if (kept && kept.history && kept.history.actions.length) {
     const start = block.slice();
     start.fill(0, kept.history.start);
-    if (withBytes(start, (at, n) => qs.openFile(at, n, name))) {
+    if (withBytes(start, (at, n) => qs.openFile(at, n, name)) === 1) {
       let ok = true;
       for (const action of kept.history.actions) ok = ok && withBytes(action, (at, n) => qs.replayAction(at, n)) === 1;
       while (ok && qs.doneCount() > kept.history.done) ok = qs.undo() === 1;

@@ -604,6 +604,7 @@ async function restore() {
   state.pressureChoice = 'auto';
   opened(reply);
   message.say('New drawing, 300 × 400. Paint with a pen, a finger or the mouse.');
+  autosave();
 }
 
 async function start() {

@@ -407,3 +407,16 @@ test(
       await studio.waitFor("document.documentElement.dataset.bytes === '39312'");
     }),
 );
+
+test(
+  'a new drawing reloaded before its first stroke still takes pressure from a pen (1280 x 800)',
+  { timeout: kTimeoutMs },
+  () =>
+    withStudio(screens.desktop, async (studio) => {
+      await studio.waitFor("document.documentElement.dataset.saved === '1056'");
+      await studio.reload();
+      assert.equal(await studio.evaluate('document.documentElement.dataset.pressure'), 'pending');
+      await studio.stroke(wave(40));
+      assert.equal(await studio.evaluate('document.documentElement.dataset.pressure'), 'on');
+    }),
+);
