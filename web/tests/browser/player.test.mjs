@@ -228,6 +228,13 @@ describe('pacing and controls', () => {
 });
 
 describe('as people use it', () => {
+  // A page at `hash` on `screen`, once its show is in `state`.
+  async function pageAt(hash, screen, state) {
+    const page = await openPlayer(chromium.browser, server.url, hash, screen);
+    await waitForShow(page, state, kShowTimeoutMs);
+    return page;
+  }
+
   // The page fits the screen: it never scrolls itself, and the controls stay in view.
   async function fits(page) {
     return page.evaluate(() => {
@@ -261,13 +268,7 @@ describe('as people use it', () => {
       timeout: kTestTimeoutMs,
     },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=samples/dense.qcs&speed=end',
-        screens.desktop,
-      );
-      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const page = await pageAt('#drawing=samples/dense.qcs&speed=end', screens.desktop, 'ended');
       await page.select('#zoom', '4');
       assert.deepEqual(await fits(page), { scrolls: false, out: [] });
       assert.ok((await edges(page, 0)).left >= 0, 'the left edge can be scrolled to');
@@ -282,13 +283,7 @@ describe('as people use it', () => {
       timeout: kTestTimeoutMs,
     },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=samples/dense.qcs&speed=end',
-        screens.phone,
-      );
-      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const page = await pageAt('#drawing=samples/dense.qcs&speed=end', screens.phone, 'ended');
       const fitted = await edges(page, 0);
       assert.ok(fitted.left >= 0 && fitted.right >= 0, `fitted: ${JSON.stringify(fitted)}`);
       assert.deepEqual(await fits(page), { scrolls: false, out: [] });
@@ -334,13 +329,7 @@ describe('as people use it', () => {
       timeout: kTestTimeoutMs,
     },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=/fixtures/quick.qcd&speed=end',
-        screens.desktop,
-      );
-      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const page = await pageAt('#drawing=/fixtures/quick.qcd&speed=end', screens.desktop, 'ended');
       await page.click('#splash');
       await page.waitForFunction(
         () =>
@@ -358,13 +347,7 @@ describe('as people use it', () => {
       timeout: kTestTimeoutMs,
     },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=samples/quick.qcs&speed=2',
-        screens.desktop,
-      );
-      await waitForShow(page, 'playing', kShowTimeoutMs);
+      const page = await pageAt('#drawing=samples/quick.qcs&speed=2', screens.desktop, 'playing');
       await page.keyboard.press('End');
       await waitForShow(page, 'ended', kShowTimeoutMs);
       assert.equal(await page.$eval('#speed', (s) => s.value), '2');
@@ -384,13 +367,7 @@ describe('as people use it', () => {
       timeout: kTestTimeoutMs,
     },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=samples/meadow.qcs&speed=1',
-        screens.desktop,
-      );
-      await waitForShow(page, 'playing', kShowTimeoutMs);
+      const page = await pageAt('#drawing=samples/meadow.qcs&speed=1', screens.desktop, 'playing');
       assert.equal(await page.$eval('#samples', (s) => s.value), 'samples/meadow.qcs', 'the sample menu shows it');
       await page.focus('#speed');
       await page.keyboard.press('ArrowDown');
@@ -416,13 +393,7 @@ describe('as people use it', () => {
     'back 5 s from a show opened at its end lands 5 s before the end (1280 x 800)',
     { timeout: kTestTimeoutMs },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=/fixtures/dense.qcd&speed=end',
-        screens.desktop,
-      );
-      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const page = await pageAt('#drawing=/fixtures/dense.qcd&speed=end', screens.desktop, 'ended');
       const length = await page.$eval('#progress', (p) => Number(p.max));
       await page.keyboard.press('ArrowLeft');
       await page.waitForFunction(
@@ -440,13 +411,7 @@ describe('as people use it', () => {
       timeout: kTestTimeoutMs,
     },
     async () => {
-      const page = await openPlayer(
-        chromium.browser,
-        server.url,
-        '#drawing=/fixtures/quick.qcd&speed=end',
-        screens.desktop,
-      );
-      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const page = await pageAt('#drawing=/fixtures/quick.qcd&speed=end', screens.desktop, 'ended');
       const zoom = () => page.evaluate(() => Number(document.documentElement.dataset.zoom));
       const before = await zoom();
       await page.click('#fullscreen');
@@ -465,13 +430,7 @@ describe('as people use it', () => {
   );
 
   test('the wheel zooms round the pointer (1280 x 800)', { timeout: kTestTimeoutMs }, async () => {
-    const page = await openPlayer(
-      chromium.browser,
-      server.url,
-      '#drawing=/fixtures/dense.qcd&speed=end',
-      screens.desktop,
-    );
-    await waitForShow(page, 'ended', kShowTimeoutMs);
+    const page = await pageAt('#drawing=/fixtures/dense.qcd&speed=end', screens.desktop, 'ended');
     // Zoomed in far enough to scroll, so that the view can follow the pointer.
     await page.select('#zoom', '4');
     const at = await page.$eval('#stage', (stage) => {
