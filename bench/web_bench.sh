@@ -24,12 +24,17 @@ done
 
 web=$(cd web && QC_FIXTURES="$fixtures" node bench/player_bench.mjs "$runs")
 
-# What the player's page loads: its engine, its own and the shared scripts.
+# What the player's page loads: its engine, its own and the shared scripts,
+# and the packages they import (Comlink on the page and in the worker,
+# idb-keyval for the studio's drawing).
 gz() { gzip -9 -c "$1" | wc -c; }
 site=build-web/site
 wasm=$(gz "$site/engine/quillcast-engine.wasm")
 js=0
-for f in "$site"/engine/*.js "$site"/shared/*.js "$site"/player/*.js; do js=$((js + $(gz "$f"))); done
+for f in "$site"/engine/*.js "$site"/shared/*.js "$site"/player/*.js \
+  "$site"/vendor/comlink.mjs "$site"/vendor/comlink.js "$site"/vendor/idb-keyval.js; do
+  js=$((js + $(gz "$f")))
+done
 other=0
 for f in "$site"/index.html "$site"/shared/*.css "$site"/player/*.css; do other=$((other + $(gz "$f"))); done
 

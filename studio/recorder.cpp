@@ -29,8 +29,7 @@ bool Recorder::openNew(int width, int height, const std::vector<std::uint32_t>& 
                        std::string& error) {
     if (width > kPressureMaxWidth) pressure = false;
     if (!session::openNew(width, height, palette, pressure, error)) return false;
-    history_.reset();
-    strokeCount_ = strokeBytesTotal_ = 0;
+    startHistory();
     fresh_ = true;
     newWidth_ = width;
     newHeight_ = height;
@@ -40,15 +39,39 @@ bool Recorder::openNew(int width, int height, const std::vector<std::uint32_t>& 
 
 void Recorder::takePressureOn() {
     std::string error;
-    if (session::openNew(newWidth_, newHeight_, newPalette_, true, error)) history_.reset();
+    if (session::openNew(newWidth_, newHeight_, newPalette_, true, error)) startHistory();
+}
+
+void Recorder::startHistory() {
+    history_.reset();
+    historyStart_ = session::recordsEnd();
+    const std::vector<std::uint8_t> block = session::block();
+    budget_.reset(block, format::firstRecordOffset(format::parsePrologue(block.data())), historyStart_,
+                  session::room());
+}
+
+void Recorder::pushAction() {
+    history_.push();
+    budget_.push(history_.actionCount(), session::block(), session::recordsEnd(), session::room());
+}
+
+bool Recorder::replayAction(const std::vector<std::uint8_t>& records) {
+    if (stroking_ || records.empty() || !session::append(records.data(), records.size())) return false;
+    fresh_ = false;
+    pushAction();
+    return true;
+}
+
+bool Recorder::takesPressureOnFirstStroke() const {
+    return fresh_ && !history_.canUndo() && !history_.canRedo() && !session::carriesPressure() &&
+           newWidth_ <= kPressureMaxWidth;
 }
 
 bool Recorder::open(const std::vector<std::uint8_t>& block, std::string& error) {
     if (!session::open(block, error)) return false;
     session::playToEnd();
-    history_.reset();
     fresh_ = false;
-    strokeCount_ = strokeBytesTotal_ = 0;
+    startHistory();
     return true;
 }
 
@@ -77,9 +100,7 @@ std::vector<std::uint8_t> Recorder::penRecords(bool forStroke) const {
 
 void Recorder::beginStroke(double x, double y, int pressure, bool pressurePen) {
     if (stroking_ || !session::isOpen()) return;
-    if (pressurePen && fresh_ && !history_.canUndo() && !history_.canRedo() && !session::carriesPressure() &&
-        newWidth_ <= kPressureMaxWidth)
-        takePressureOn();
+    if (pressurePen && takesPressureOnFirstStroke()) takePressureOn();
     history_.markStroke();
     const std::vector<std::uint8_t> head = penRecords(true);
     strokeHeadBytes_ = static_cast<std::uint32_t>(head.size());
@@ -123,17 +144,21 @@ StrokeEnd Recorder::endStroke() {
         session::beginStroke(kept.front().x, kept.front().y);
         for (std::size_t i = 1; i < kept.size(); ++i) drawPoint(kept[i]);
     }
-    const std::uint32_t bytes = session::strokeBytes();
     const bool headFits = strokeHeadBytes_ > 0 || penRecords(true).empty();
     if (!headFits || !session::endStroke()) {
         history_.dropStroke();
         return StrokeEnd::Refused;
     }
     fresh_ = false;
-    ++strokeCount_;
-    strokeBytesTotal_ += bytes + strokeHeadBytes_;
-    history_.push();
+    pushAction();
     return StrokeEnd::Kept;
+}
+
+void Recorder::cancelStroke() {
+    if (!stroking_) return;
+    stroking_ = false;
+    points_.clear();
+    history_.dropStroke();
 }
 
 bool Recorder::fill() {
@@ -142,7 +167,7 @@ bool Recorder::fill() {
     addRecord(records, format::FillRecord, 0);
     if (!session::append(records.data(), records.size())) return false;
     fresh_ = false;
-    history_.push();
+    pushAction();
     return true;
 }
 
@@ -152,11 +177,7 @@ bool Recorder::redo() { return !stroking_ && history_.redo(); }
 std::uint32_t Recorder::bytesUsed() const { return session::recordsEnd(); }
 std::uint32_t Recorder::bytesFree() const { return session::room(); }
 
-std::uint32_t Recorder::strokesLeft() const {
-    // Until strokes were made, one of 100 points with a pen change.
-    const std::uint64_t each = strokeCount_ ? std::max<std::uint64_t>(1, strokeBytesTotal_ / strokeCount_) : 412;
-    return static_cast<std::uint32_t>(session::room() / each);
-}
+std::uint32_t Recorder::strokesLeft() const { return budget_.strokesLeft(history_.actionCount()); }
 
 std::uint32_t Recorder::strokeBytes() const { return session::strokeBytes(); }
 bool Recorder::strokeFits() const { return session::strokeBytes() <= session::room(); }

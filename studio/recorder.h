@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "studio/budget.h"
 #include "studio/history.h"
 #include "studio/stroke_filter.h"
 
@@ -54,6 +55,9 @@ public:
     // Refused when the stroke does not fit in what is left of the block:
     // then it is taken off the canvas and nothing recorded before is lost.
     StrokeEnd endStroke();
+    // Takes the stroke being drawn off the canvas unrecorded (a second
+    // finger came down: the pointer was a gesture, not a stroke).
+    void cancelStroke();
     // Fills the canvas with the pen colour. False when it does not fit.
     bool fill();
 
@@ -62,8 +66,19 @@ public:
     bool canUndo() const { return history_.canUndo(); }
     bool canRedo() const { return history_.canRedo(); }
 
+    // The undo history, to keep it beside the drawing: the records end where
+    // it starts, then each action's records (the undone ones last).
+    std::uint32_t historyStart() const { return historyStart_; }
+    const History& history() const { return history_; }
+    // Puts a kept action back: its records are appended and played as the
+    // newest action. False when they do not fit.
+    bool replayAction(const std::vector<std::uint8_t>& records);
+    // Whether the drawing is new and empty, so that its first stroke may
+    // still take pen pressure on.
+    bool takesPressureOnFirstStroke() const;
+
     // The block's bytes in use (prologue and records) of the 451000, and
-    // about how many strokes like the ones so far still fit.
+    // about how many strokes like the drawing's own still fit (budget.h).
     std::uint32_t bytesUsed() const;
     std::uint32_t bytesFree() const;
     std::uint32_t strokesLeft() const;
@@ -82,6 +97,8 @@ private:
     std::vector<std::uint8_t> penRecords(bool forStroke) const;
     void drawPoint(const StrokePoint& p);
     void takePressureOn();
+    void startHistory();
+    void pushAction();
 
     PenChoice pen_;
     RecordingOptions options_;
@@ -96,8 +113,8 @@ private:
     int newWidth_ = 0;
     int newHeight_ = 0;
     std::vector<std::uint32_t> newPalette_;
-    std::uint64_t strokeCount_ = 0;   // strokes recorded by the studio, for the estimate
-    std::uint64_t strokeBytesTotal_ = 0;
+    Budget budget_;
+    std::uint32_t historyStart_ = 0;
 };
 
 }  // namespace studio

@@ -56,6 +56,14 @@ QS_EXPORT int qs_open_new(int width, int height, const std::uint32_t* palette, i
     return result(recorder.openNew(width, height, colours, pressure != 0, error), error);
 }
 
+// Whether a file holds a drawing, read as qs_open_file reads it but without
+// opening it (so that the page can ask before the open drawing goes).
+QS_EXPORT int qs_check_file(const std::uint8_t* bytes, int size, const char* name) {
+    std::vector<std::uint8_t> block;
+    std::string error;
+    return result(studio::readDrawingFile(bytesAt(bytes, size), name, block, error), error);
+}
+
 // A drawing file, a script or a player; name is what a message calls it.
 // Nothing changes when it cannot be opened.
 QS_EXPORT int qs_open_file(const std::uint8_t* bytes, int size, const char* name) {
@@ -83,6 +91,8 @@ QS_EXPORT int qs_height() { return recorder.height(); }
 QS_EXPORT const std::uint32_t* qs_pixels() { return session::pixels(); }
 QS_EXPORT int qs_stride() { return session::stride(); }
 QS_EXPORT int qs_pressure() { return recorder.carriesPressure() ? 1 : 0; }
+// 1 while a new, empty drawing's first stroke may still take pressure on.
+QS_EXPORT int qs_pressure_pending() { return recorder.takesPressureOnFirstStroke() ? 1 : 0; }
 
 QS_EXPORT void qs_set_pen(std::uint32_t colour, std::uint32_t second, std::uint32_t third, int mode, int level,
                           int density) {
@@ -109,6 +119,7 @@ QS_EXPORT void qs_begin(double x, double y, int pressure, int pressurePen) {
 QS_EXPORT void qs_to(double x, double y, int pressure) { recorder.strokeTo(x, y, pressure); }
 // 0 kept, 1 nothing to end, 2 refused: it did not fit.
 QS_EXPORT int qs_end() { return static_cast<int>(recorder.endStroke()); }
+QS_EXPORT void qs_cancel() { recorder.cancelStroke(); }
 QS_EXPORT int qs_stroking() { return recorder.isStroking() ? 1 : 0; }
 QS_EXPORT int qs_fill() { return recorder.fill() ? 1 : 0; }
 QS_EXPORT int qs_undo() { return recorder.undo() ? 1 : 0; }
@@ -122,6 +133,22 @@ QS_EXPORT int qs_strokes_left() { return static_cast<int>(recorder.strokesLeft()
 QS_EXPORT int qs_stroke_bytes() { return static_cast<int>(recorder.strokeBytes()); }
 QS_EXPORT int qs_stroke_fits() { return recorder.strokeFits() ? 1 : 0; }
 QS_EXPORT std::uint32_t qs_colour_at(int x, int y) { return recorder.colourAt(x, y); }
+
+// The undo history, to keep beside the drawing: where it starts in the
+// block, its actions (qs_action leaves one's records as a result), how many
+// are done; and a kept action played again as the newest one.
+QS_EXPORT int qs_history_start() { return static_cast<int>(recorder.historyStart()); }
+QS_EXPORT int qs_action_count() { return static_cast<int>(recorder.history().actions().size()); }
+QS_EXPORT int qs_done_count() { return static_cast<int>(recorder.history().actionCount()); }
+QS_EXPORT const std::uint8_t* qs_action(int i) {
+    const auto& actions = recorder.history().actions();
+    lastBytes = i >= 0 && static_cast<std::size_t>(i) < actions.size() ? actions[static_cast<std::size_t>(i)]
+                                                                        : std::vector<std::uint8_t>{};
+    return lastBytes.data();
+}
+QS_EXPORT int qs_replay_action(const std::uint8_t* bytes, int size) {
+    return recorder.replayAction(bytesAt(bytes, size)) ? 1 : 0;
+}
 
 // The results below stay where they are until the next such call.
 QS_EXPORT int qs_result_size() { return static_cast<int>(lastBytes.size()); }

@@ -33,4 +33,34 @@ add_custom_command(OUTPUT ${QC_SITE}/engine/quillcast-engine.js ${QC_SITE}/engin
   DEPENDS quillcast-engine)
 list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/engine/quillcast-engine.js ${QC_SITE}/engine/quillcast-engine.wasm)
 
+# The packages the pages import, from web/node_modules at the versions of
+# web/package-lock.json (scripts/setup runs npm ci), each file named here.
+set(QC_NODE_MODULES ${CMAKE_CURRENT_SOURCE_DIR}/node_modules)
+set(QC_VENDOR_FILES
+  "comlink/dist/esm/comlink.mjs=comlink.mjs"
+  "comlink/dist/esm/comlink.mjs.map=comlink.mjs.map"
+  "comlink/dist/umd/comlink.js=comlink.js"
+  "comlink/dist/umd/comlink.js.map=comlink.js.map"
+  "comlink/LICENSE=comlink.LICENSE"
+  "idb-keyval/dist/index.js=idb-keyval.js"
+  "idb-keyval/LICENCE=idb-keyval.LICENSE")
+foreach(entry ${QC_VENDOR_FILES})
+  string(REPLACE "=" ";" pair ${entry})
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  if(NOT EXISTS ${QC_NODE_MODULES}/${from})
+    message(FATAL_ERROR "${QC_NODE_MODULES}/${from} is missing: run npm ci in web/ (scripts/setup does)")
+  endif()
+  add_custom_command(OUTPUT ${QC_SITE}/vendor/${to}
+    COMMAND ${CMAKE_COMMAND} -E copy ${QC_NODE_MODULES}/${from} ${QC_SITE}/vendor/${to}
+    DEPENDS ${QC_NODE_MODULES}/${from})
+  list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/vendor/${to})
+endforeach()
+
+# The player's own icon.
+add_custom_command(OUTPUT ${QC_SITE}/favicon.ico
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/resources/quillcast.ico ${QC_SITE}/favicon.ico
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/quillcast.ico)
+list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/favicon.ico)
+
 add_custom_target(web-site ALL DEPENDS ${QC_SITE_OUTPUTS})

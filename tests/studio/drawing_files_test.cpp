@@ -30,9 +30,24 @@ TEST(DrawingFiles, OpensDrawingsScriptsAndPlayersAndNamesWhatIsWrong) {
     ASSERT_TRUE(studio::readDrawingFile(player, "quick.exe", out, error)) << error;
     EXPECT_EQ(std::vector<std::uint8_t>(out.begin() + 8, out.end()), std::vector<std::uint8_t>(block.begin() + 8, block.end()));
 
-    EXPECT_FALSE(studio::readDrawingFile({0x89, 'P', 'N', 'G', 0, 1, 2}, "picture.qcd", out, error));
-    EXPECT_NE(error.find("picture.qcd"), std::string::npos);
-    EXPECT_EQ(error.find('\n'), std::string::npos);
+}
+
+// What people pick by mistake is named for what it is, in one line.
+TEST(DrawingFiles, NamesPicturesEmptyFilesAndOtherBytes) {
+    const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> cases = {
+        {{}, "empty.qcd: an empty file, not a drawing"},
+        {{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13}, "holiday.qcd: a PNG picture, not a drawing"},
+        {{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F'}, "photo.jpg: a JPEG picture, not a drawing"},
+        {{0x89, 'P', 'N', 'G', 0, 1, 2}, "noise.qcd: 7 bytes of binary data"},
+    };
+    for (const auto& [bytes, start] : cases) {
+        std::vector<std::uint8_t> out;
+        std::string error;
+        const std::string name = start.substr(0, start.find(':'));
+        EXPECT_FALSE(studio::readDrawingFile(bytes, name, out, error));
+        EXPECT_EQ(error.rfind(start, 0), 0u) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
 }
 
 }  // namespace

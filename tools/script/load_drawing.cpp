@@ -1,6 +1,8 @@
 #include "tools/script/load_drawing.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <string>
 
 #include "tools/common/files.h"
 #include "tools/common/show_input.h"
@@ -14,6 +16,19 @@ namespace {
 bool looksLikeText(const std::vector<std::uint8_t>& bytes) {
     return std::none_of(bytes.begin(), bytes.end(),
                         [](std::uint8_t b) { return b < 0x20 && b != '\n' && b != '\r' && b != '\t'; });
+}
+
+// What a file that is neither a drawing, a player nor a script is, where it
+// is something people often pick by mistake.
+std::string whatItIs(const std::vector<std::uint8_t>& bytes) {
+    const auto startsWith = [&bytes](std::initializer_list<std::uint8_t> magic) {
+        return bytes.size() >= magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin());
+    };
+    if (bytes.empty()) return "an empty file";
+    if (startsWith({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) return "a PNG picture";
+    if (startsWith({0xFF, 0xD8, 0xFF})) return "a JPEG picture";
+    if (startsWith({'G', 'I', 'F', '8'})) return "a GIF picture";
+    return {};
 }
 
 }  // namespace
@@ -32,6 +47,11 @@ bool loadDrawingBytes(std::vector<std::uint8_t> file, const std::string& path, s
         block = std::move(input.block);
         source = input.isPlayer() ? DrawingSource::Player : DrawingSource::DrawingFile;
         return true;
+    }
+    const std::string kind = whatItIs(input.file);
+    if (!kind.empty()) {
+        error = path + ": " + kind + ", not a drawing (a drawing file is exactly 451000 bytes)";
+        return false;
     }
     if (!looksLikeText(input.file)) {
         error = path + ": " + std::to_string(input.file.size()) +

@@ -1,5 +1,6 @@
 // Takes the README's picture of the web player: the meadow sample paused
-// at 60% of its show, with the controls, in headless Chromium.
+// at 60% of its show, fitted, with the controls, in headless Chromium at
+// 1024 x 720.
 //   node bench/screenshot.mjs OUT.png     (from web/, with build-web/site/ built)
 import { openPlayer, startBrowser, startServer, waitForShow } from '../tests/browser/harness.mjs';
 
@@ -8,7 +9,7 @@ const server = await startServer();
 const chromium = await startBrowser();
 try {
   const page = await openPlayer(chromium.browser, server.url, '#drawing=samples/meadow.qcs&speed=1');
-  await page.setViewport({ width: 860, height: 660 });
+  await page.setViewport({ width: 1024, height: 720 });
   await waitForShow(page, 'playing', 60000);
   await page.keyboard.press('Space');
   await page.waitForFunction(() => !document.getElementById('time').value.endsWith('…'), { timeout: 60000 });

@@ -42,7 +42,7 @@ test('a script opens, plays to its end and records on the same clock', { timeout
 test('the work bound set by the page stops a show and says where', { timeout: 60000 }, async () => {
   const { engine, opened, message } = await engineWith('dense.qcs', readFileSync(`${samples}/dense.qcs`));
   assert.equal(opened, 1, message());
-  engine._qc_set_work_limit(0.1);  // the sample needs under a million units
+  engine._qc_set_work_limit(0.1); // the sample needs under a million units
   assert.equal(engine._qc_finish(), 2);
   assert.match(message(), /^stopped after \d+\.\d{3} s of the show: the work limit$/);
 });
@@ -52,9 +52,11 @@ test('files over the limit are refused by their size alone', { timeout: 60000 },
   const limit = engine._qc_input_limit();
   assert.equal(limit, 256 * 1024 * 1024);
   assert.equal(engine.ccall('qc_open', 'number', ['string', 'number'], ['big.qcd', limit + 1]), 0);
-  assert.equal(engine.UTF8ToString(engine._qc_message()),
-    'big.qcd: larger than 256 MiB, which no drawing, script or player is');
-  assert.equal(engine._qc_finish(), 0);  // nothing is open
+  assert.equal(
+    engine.UTF8ToString(engine._qc_message()),
+    'big.qcd: larger than 256 MiB, which no drawing, script or player is',
+  );
+  assert.equal(engine._qc_finish(), 0); // nothing is open
 });
 
 test('the opened drawing comes back as a drawing file', { timeout: 60000 }, async () => {
@@ -65,6 +67,5 @@ test('the opened drawing comes back as a drawing file', { timeout: 60000 }, asyn
   assert.equal(block.length, 451000);
   const again = await engineWith('meadow.qcd', block);
   assert.equal(again.opened, 1);
-  assert.deepEqual([again.engine._qc_canvas_width(), again.engine._qc_is_player()],
-    [engine._qc_canvas_width(), 0]);
+  assert.deepEqual([again.engine._qc_canvas_width(), again.engine._qc_is_player()], [engine._qc_canvas_width(), 0]);
 });

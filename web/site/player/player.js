@@ -2,54 +2,88 @@
 // show on the page at the chosen pace, from changes that the engine works
 // out ahead in its worker. The show's state is on the document element:
 // data-show="empty", "opening", "playing", "paused" or "ended".
-import { Engine, ShowStatus } from '../shared/engine-client.js';
+import { Engine } from '../shared/engine-client.js';
 import { ShowTimeline } from '../shared/show-timeline.js';
 import { fetchInput, readDeepLink, watchDrops, watchFilePicker } from '../shared/inputs.js';
-import { defaultZoom, showScaled } from '../shared/pixel-scale.js';
+import { MessageLine } from '../shared/message.js';
+import { cssZoom, zoomPercent } from '../shared/pixel-scale.js';
+import { ZoomView } from '../shared/zoom-view.js';
+import { Shortcuts, releaseFocusAfterPointer } from '../shared/keys.js';
+import { ShowStatus } from '../shared/status.js';
 
-const kFps = 60;              // changes a second of the show's clock, at most
-const kHoldSeconds = 3;       // the finished picture before the closing splash
-const kSeekSeconds = 5;       // the arrow keys' step
+const kFps = 60; // changes a second of the show's clock, at most
+const kHoldSeconds = 3; // the finished picture before the closing splash
+const kLoopHoldMs = 2000; // the finished picture before a loop starts again
+const kSeekSeconds = 5; // the arrow keys' step
 const kSpeeds = [1, 2, 4, 8, 16, 32, 64];
+const kZooms = [1, 2, 3, 4, 6, 8]; // the zoom menu's steps, in CSS pixels a picture pixel
 
 const ui = Object.fromEntries(
-  ['player', 'stage', 'file', 'samples', 'play', 'restart', 'speed', 'progress', 'time', 'splash', 'zoom', 'message']
-    .map((id) => [id, document.getElementById(id)]));
+  [
+    'player',
+    'player-view',
+    'stage',
+    'file',
+    'samples',
+    'play',
+    'restart',
+    'end',
+    'speed',
+    'progress',
+    'time',
+    'splash',
+    'loop',
+    'zoom',
+    'fullscreen',
+    'keys',
+    'help',
+    'help-keys',
+    'now',
+    'message',
+  ].map((id) => [id.replace(/-(\w)/g, (_, c) => c.toUpperCase()), document.getElementById(id)]),
+);
+const message = new MessageLine(ui.message);
 
-// Figures for the benchmark: milliseconds from the page's start.
+// Figures for the benchmark and the tests: milliseconds from the page's start.
 const stats = { firstFrameAt: null, endedAt: null, finishMs: null, recordMs: null };
 window.quillcastStats = stats;
 
-let current = null;     // the show on screen
-let openCount = 0;      // numbers the opens: a later one wins over an earlier one
-let position = 0;       // seconds of the show's clock on screen
+let current = null; // the show on screen
+let openCount = 0; // numbers the opens: a later one wins over an earlier one
+let position = 0; // seconds of the show's clock on screen
 let playing = false;
 let speed = 1;
-let toEnd = false;
+let jumping = false; // End: going to the end once, then staying there
+let seekingTo = null; // a moment asked for that the changes do not reach yet
+let endedAt = null; // when the show last reached its end, for the loop
 let lastNow = null;
-let workMillions = 0;   // the work bound of the deep link; 0: the renderer's
+let workMillions = 0; // the work bound of the deep link; 0: the renderer's
 let spare = new Engine(); // started ahead, so that its module loads while a drawing is fetched
 
-function say(text, isError = false) {
-  ui.message.textContent = text;
-  ui.message.classList.toggle('error', isError);
-}
-
-function oneLine(text) {
-  return String(text).split(/\r?\n/).map((s) => s.trim()).filter(Boolean).join(' ');
-}
+const view = new ZoomView(ui.player, ui.stage, { wheelZooms: true, onePointerPans: true, onChange: showZoom });
 
 // --- opening -------------------------------------------------------------
 
 // A new show replaces the current one only once it has a picture to show;
 // until then, and if it is refused, the current one plays on.
-async function openInput(input) {
+async function openInput(input, { sample = '' } = {}) {
   const count = ++openCount;
   const engine = spare;
   spare = new Engine();
   const show = {
-    count, name: input.name, input, engine, timeline: new ShowTimeline(), final: null, finalSeconds: 0,
-    splashes: ui.splash.checked, recording: null, adopted: false, dropped: false, finishedPicture: false,
+    count,
+    name: input.name,
+    input,
+    sample,
+    engine,
+    timeline: new ShowTimeline(),
+    final: null,
+    finalSeconds: 0,
+    splashes: ui.splash.checked,
+    recording: null,
+    adopted: false,
+    dropped: false,
+    showingFinal: false,
   };
   if (!current) document.documentElement.dataset.show = 'opening';
   try {
@@ -59,12 +93,12 @@ async function openInput(input) {
     refuse(error.message);
     return;
   }
-  if (toEnd) finishShow(show);
+  if (jumping) finishShow(show);
   else recordShow(show);
 }
 
 function refuse(text) {
-  say(oneLine(text), true);
+  message.fail(text);
   if (!current) document.documentElement.dataset.show = 'empty';
 }
 
@@ -79,30 +113,42 @@ function adopt(show) {
   if (current) current.engine.terminate();
   show.adopted = true;
   current = show;
+  seekingTo = null;
+  // A show plays from its start once it is there (the one before may have
+  // ended meanwhile, and stopped playing).
+  playing = true;
   position = 0;
   lastNow = null;
+  endedAt = null;
   ui.player.getContext('2d').clearRect(0, 0, ui.player.width, ui.player.height);
-  say(show.opened.isPlayer ? `${show.name}: a player, intact` : show.name);
+  message.say(show.opened.isPlayer ? `${show.name}: a player, intact` : show.name);
+  ui.now.value = show.name;
+  ui.samples.value = show.sample;
+  document.title = `${show.name} · Quillcast player`;
 }
 
 // A run the engine ended: refused or failed shows go, stopped ones say where.
 function settle(show, result) {
   if (show.dropped) return false;
   if (result.status === ShowStatus.Corrupted || result.status === ShowStatus.NotRun) {
-    const text = result.message || 'the show could not be played';
+    const text = `${show.name}: ${result.message || 'the show could not be played'}`;
     if (!show.adopted) {
       show.engine.terminate();
-      refuse(`${show.name}: ${text}`);
+      refuse(text);
     } else {
-      say(`${show.name}: ${oneLine(text)}`, true);
+      message.fail(text);
     }
     return false;
   }
   if (result.status === ShowStatus.Stopped) {
     adopt(show);
-    say(`${show.name}: ${result.message}`, true);
+    message.fail(`${show.name}: ${result.message}`);
   }
   return true;
+}
+
+function failed(show, error) {
+  if (!show.adopted && !show.dropped) refuse(`${show.name}: ${error.message}`);
 }
 
 function recordShow(show) {
@@ -112,35 +158,61 @@ function recordShow(show) {
     (changes) => {
       show.timeline.add(changes);
       adopt(show);
-    });
-  show.recording.then((result) => {
-    if (!settle(show, result)) return;
-    stats.recordMs = result.ms;
-    show.timeline.finishAt(result.seconds);
-    adopt(show);
-  }, (error) => {
-    if (!show.adopted && !show.dropped) refuse(`${show.name}: ${error.message}`);
-  });
+    },
+  );
+  show.recording.then(
+    (result) => {
+      if (!settle(show, result)) return;
+      stats.recordMs = result.ms;
+      show.timeline.finishAt(result.seconds);
+      adopt(show);
+    },
+    (error) => failed(show, error),
+  );
 }
 
 // To the end at once, as the renderer plays it: one picture.
 function finishShow(show) {
-  show.engine.finish((changes) => { show.final = changes[changes.length - 1]; }).then((result) => {
-    if (!settle(show, result) || !show.final) return;
-    stats.finishMs = result.ms;
-    show.finalSeconds = result.seconds;
-    adopt(show);
-  }, (error) => {
-    if (!show.adopted && !show.dropped) refuse(`${show.name}: ${error.message}`);
-  });
+  show.engine
+    .finish((changes) => {
+      show.final = changes[changes.length - 1];
+    })
+    .then(
+      (result) => {
+        if (!settle(show, result) || !show.final) return;
+        stats.finishMs = result.ms;
+        show.finalSeconds = result.seconds;
+        adopt(show);
+        if (jumping && !show.timeline.complete) drawFinal(show);
+      },
+      (error) => failed(show, error),
+    );
 }
 
-async function openUrl(url) {
+async function openUrl(url, sample = '') {
   try {
-    await openInput(await fetchInput(url));
+    await openInput(await fetchInput(url), { sample });
   } catch (error) {
     refuse(error.message);
   }
+}
+
+// The drawing the studio keeps in this browser, under its own name.
+async function openFromStudio() {
+  let kept;
+  try {
+    // Only this link needs the store: it loads when asked for.
+    const { loadStudioDrawing } = await import('../shared/drawing-store.js');
+    kept = await loadStudioDrawing();
+  } catch (error) {
+    refuse(`The studio's drawing could not be read from this browser: ${error.message || error}`);
+    return;
+  }
+  if (!kept || !kept.block) {
+    refuse('The studio has no drawing in this browser. Paint one in the Studio, then press Watch.');
+    return;
+  }
+  openInput({ name: kept.name || 'drawing.qcd', blob: new Blob([kept.block]) });
 }
 
 // --- pacing --------------------------------------------------------------
@@ -150,19 +222,22 @@ function showLength(show) {
   return show.final ? show.finalSeconds : null;
 }
 
+// The finished window, played to its end without a recording.
 function drawFinal(show) {
-  if (show.finishedPicture) return;
   const c = show.final;
   const canvas = ui.player;
   if (canvas.width !== c.pictureWidth || canvas.height !== c.pictureHeight) {
     canvas.width = c.pictureWidth;
     canvas.height = c.pictureHeight;
-    rescale();
+    view.refresh();
   }
   const pixels = new Uint8ClampedArray(c.rgba.buffer, c.rgba.byteOffset, c.rgba.length);
   canvas.getContext('2d').putImageData(new ImageData(pixels, c.width, c.height), c.x, c.y);
-  show.finishedPicture = true;
+  show.showingFinal = true;
   show.timeline.rewind();
+  position = show.finalSeconds;
+  jumping = false;
+  playing = false;
 }
 
 function frame(now) {
@@ -173,28 +248,43 @@ function frame(now) {
   if (!show) return;
   const timeline = show.timeline;
   let ended;
-  if (toEnd && !timeline.complete && show.final) {
-    drawFinal(show);
-    position = show.finalSeconds;
+  if (show.showingFinal) {
     ended = true;
   } else {
-    if (toEnd) position = timeline.available();
-    else if (playing) position = Math.min(position + elapsed * speed, timeline.available());
-    if (show.finishedPicture) {
-      show.finishedPicture = false;
-      timeline.rewind();
-    }
+    if (jumping) position = timeline.available();
+    else if (seekingTo !== null) {
+      position = Math.min(seekingTo, timeline.available());
+      if (timeline.complete || timeline.available() >= seekingTo) seekingTo = null;
+    } else if (playing) position = Math.min(position + elapsed * speed, timeline.available());
     timeline.showUpTo(ui.player, position);
     ended = timeline.complete && position >= timeline.seconds && timeline.isShownTo(position);
+    if (ended && jumping) {
+      jumping = false;
+      playing = false;
+    }
   }
   if (stats.firstFrameAt === null && ui.player.width > 0) stats.firstFrameAt = performance.now();
-  if (ended && playing && !toEnd) playing = false;
-  const state = ended ? 'ended' : (playing || toEnd ? 'playing' : 'paused');
+  if (ended && playing) loopOrStop(now);
+  const state = ended ? 'ended' : playing || jumping ? 'playing' : 'paused';
   if (document.documentElement.dataset.show !== state) {
     document.documentElement.dataset.show = state;
     if (state === 'ended') stats.endedAt = performance.now();
   }
   showControls(show, ended);
+}
+
+// At the end of a show that was playing: again from the start after a
+// moment, with Loop; otherwise it stays on the finished picture.
+function loopOrStop(now) {
+  if (!ui.loop.checked) {
+    playing = false;
+    return;
+  }
+  if (endedAt === null) endedAt = now;
+  if (now - endedAt >= kLoopHoldMs) {
+    endedAt = null;
+    seek(0);
+  }
 }
 
 function clock(seconds) {
@@ -207,34 +297,52 @@ function showControls(show, ended) {
   const reach = length === null ? show.timeline.available() : length;
   ui.progress.max = String(reach);
   ui.progress.value = String(position);
-  ui.time.value = `${clock(position)} / ${length === null ? clock(reach) + '…' : clock(length)}`;
-  ui.play.textContent = playing && !ended ? 'Pause' : 'Play';
+  const text = `${clock(position)} / ${length === null ? clock(reach) + '…' : clock(length)}`;
+  if (ui.time.value !== text) ui.time.value = text;
+  const label = playing && !ended ? 'Pause' : 'Play';
+  if (ui.play.textContent !== label) ui.play.textContent = label;
 }
 
 // --- controls ------------------------------------------------------------
 
-// 'end', or a speed from 1x to 64x; one between the listed ones gets its own entry.
+// A speed from 1x to 64x; one between the listed ones gets its own entry.
 function setSpeed(value) {
-  toEnd = value === 'end';
-  if (!toEnd) speed = Math.min(kSpeeds[kSpeeds.length - 1], Math.max(kSpeeds[0], Number(value) || 1));
-  if (!toEnd && ![...ui.speed.options].some((o) => o.value === String(speed))) {
-    const next = [...ui.speed.options].find((o) => o.value === 'end' || Number(o.value) > speed);
+  speed = Math.min(kSpeeds[kSpeeds.length - 1], Math.max(kSpeeds[0], Number(value) || 1));
+  if (![...ui.speed.options].some((o) => o.value === String(speed))) {
+    const next = [...ui.speed.options].find((o) => Number(o.value) > speed);
     ui.speed.add(new Option(`${speed}x`, String(speed)), next);
   }
-  ui.speed.value = toEnd ? 'end' : String(speed);
-  if (!toEnd && current) recordShow(current);
+  ui.speed.value = String(speed);
 }
 
 function seek(seconds) {
   if (!current) return;
-  if (toEnd) setSpeed(String(speed));
+  jumping = false;
+  if (current.showingFinal) {
+    current.showingFinal = false;
+    current.timeline.rewind();
+  }
   recordShow(current);
-  position = Math.max(0, Math.min(seconds, current.timeline.available()));
+  // Where the changes do not reach yet (the show went straight to its end,
+  // or is still being worked out), the page goes there as they come.
+  seekingTo = Math.max(0, seconds);
+  position = Math.min(seekingTo, current.timeline.available());
+  endedAt = null;
 }
 
 function restart() {
+  if (!current) return;
   seek(0);
   playing = true;
+}
+
+// Once to the end: the finished picture, then the show stays there.
+function toEnd() {
+  if (!current) return;
+  if (current.showingFinal) return;
+  jumping = true;
+  seekingTo = null;
+  endedAt = null;
 }
 
 function togglePlay() {
@@ -248,40 +356,70 @@ function togglePlay() {
 
 function stepSpeed(step) {
   const at = kSpeeds.indexOf(speed);
-  const next = kSpeeds[Math.max(0, Math.min(kSpeeds.length - 1, at + step))];
-  setSpeed(String(next));
+  const index = at >= 0 ? at + step : kSpeeds.findIndex((s) => s > speed) - (step > 0 ? 0 : 1);
+  setSpeed(String(kSpeeds[Math.max(0, Math.min(kSpeeds.length - 1, index))]));
 }
 
-function rescale() {
-  showScaled(ui.player, Number(ui.zoom.value));
+// --- zoom ----------------------------------------------------------------
+
+function fillZoomMenu() {
+  ui.zoom.replaceChildren(new Option('Fit', 'fit'), ...kZooms.map((n) => new Option(`${n}x`, String(cssZoom(n)))));
 }
 
-function onKey(event) {
-  if (event.altKey || event.ctrlKey || event.metaKey) return;
-  const actions = {
-    ' ': togglePlay,
-    ArrowLeft: () => seek(position - kSeekSeconds),
-    ArrowRight: () => seek(position + kSeekSeconds),
-    ArrowUp: () => stepSpeed(1),
-    ArrowDown: () => stepSpeed(-1),
-    Home: restart,
-    End: () => setSpeed('end'),
-  };
-  const action = actions[event.key];
-  if (!action) return;
-  event.preventDefault();
-  action();
+// The zoom menu follows the view: Fit, one of its steps, or the zoom of the
+// moment (the wheel's, a pinch's) as a percentage.
+function showZoom(zoom) {
+  let value = view.fitted ? 'fit' : String(zoom);
+  if (![...ui.zoom.options].some((o) => o.value === value)) {
+    fillZoomMenu();
+    ui.zoom.add(new Option(`${zoomPercent(zoom)}%`, value));
+  }
+  ui.zoom.value = value;
+  const fitted = view.fitted ? ` (${zoomPercent(zoom)}%)` : '';
+  ui.zoom.options[0].textContent = `Fit${fitted}`;
+  document.documentElement.dataset.zoom = String(zoom);
 }
+
+function chooseZoom() {
+  if (ui.zoom.value === 'fit') view.fit();
+  else view.setZoom(Number(ui.zoom.value));
+}
+
+function toggleFullscreen() {
+  if (document.fullscreenElement) document.exitFullscreen();
+  else if (ui.playerView.requestFullscreen) {
+    ui.playerView.requestFullscreen().catch((error) => message.fail(`Full screen is not available: ${error.message}`));
+  }
+}
+
+// --- keys ----------------------------------------------------------------
+
+const shortcuts = new Shortcuts([
+  { keys: [' '], label: 'Space', what: 'Play or pause', run: togglePlay },
+  { keys: ['Home'], label: 'Home', what: 'Restart from the beginning', run: restart },
+  { keys: ['End'], label: 'End', what: 'Go to the end', run: toEnd },
+  { keys: ['ArrowLeft'], label: '←', what: `Back ${kSeekSeconds} seconds`, run: () => seek(position - kSeekSeconds) },
+  { keys: ['ArrowRight'], label: '→', what: `On ${kSeekSeconds} seconds`, run: () => seek(position + kSeekSeconds) },
+  { keys: ['ArrowUp'], label: '↑', what: 'Faster', run: () => stepSpeed(1) },
+  { keys: ['ArrowDown'], label: '↓', what: 'Slower', run: () => stepSpeed(-1) },
+  { keys: ['+', '='], label: '+', what: 'Zoom in', run: () => view.step(1) },
+  { keys: ['-'], label: '-', what: 'Zoom out', run: () => view.step(-1) },
+  { keys: ['0'], label: '0', what: 'Fit the window', run: () => view.fit() },
+  { keys: ['f'], label: 'F', what: 'Full screen', run: toggleFullscreen },
+  { keys: ['l'], label: 'L', what: 'Loop on or off', run: () => (ui.loop.checked = !ui.loop.checked) },
+  { keys: ['o'], label: 'O', what: 'Open a drawing', run: () => ui.file.click() },
+  { keys: ['?'], label: '?', what: 'These keys', run: () => ui.help.showModal() },
+]);
+
+// --- start ---------------------------------------------------------------
 
 async function listSamples() {
   try {
     const response = await fetch('samples/index.json');
     for (const name of await response.json()) {
-      const option = document.createElement('option');
-      option.value = `samples/${name}`;
-      option.textContent = name.replace(/\.[^.]*$/, '');
-      ui.samples.append(option);
+      ui.samples.append(new Option(name.replace(/\.[^.]*$/, ''), `samples/${name}`));
     }
+    if (current) ui.samples.value = current.sample;
   } catch {
     ui.samples.disabled = true;
   }
@@ -289,45 +427,50 @@ async function listSamples() {
 
 function followDeepLink() {
   const link = readDeepLink();
-  if (link.speed) setSpeed(link.speed);
+  if (link.speed === 'end') jumping = true;
+  else if (link.speed) setSpeed(link.speed);
   ui.splash.checked = link.splash;
+  ui.loop.checked = link.loop;
   workMillions = link.work;
   if (link.drawing) {
-    playing = true;
-    openUrl(link.drawing);
+    openUrl(link.drawing, link.drawing.startsWith('samples/') ? link.drawing : '');
+  } else if (link.fromStudio) {
+    openFromStudio();
   }
 }
 
 function start() {
-  for (let zoom = 1; zoom <= 4; ++zoom) {
-    const option = new Option(`${zoom}x`, String(zoom * defaultZoom()));
-    ui.zoom.append(option);
-  }
-  ui.zoom.value = String(defaultZoom());
-  ui.zoom.addEventListener('change', rescale);
-  ui.player.addEventListener('resized', rescale);
-  window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', rescale);
+  fillZoomMenu();
+  showZoom(view.zoom);
+  ui.zoom.addEventListener('change', chooseZoom);
+  ui.player.addEventListener('resized', () => view.refresh());
+  window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => view.refresh());
 
-  const open = (input) => {
-    playing = true;
-    openInput(input);
-  };
-  watchFilePicker(ui.file, open);
-  watchDrops(document.body, open);
+  watchFilePicker(ui.file, openInput);
+  watchDrops(document.body, ui.stage, openInput);
   ui.samples.addEventListener('change', () => {
     if (!ui.samples.value) return;
-    playing = true;
-    openUrl(ui.samples.value);
-    ui.samples.value = '';
+    openUrl(ui.samples.value, ui.samples.value);
   });
   ui.play.addEventListener('click', togglePlay);
   ui.restart.addEventListener('click', restart);
+  ui.end.addEventListener('click', toEnd);
   ui.speed.addEventListener('change', () => setSpeed(ui.speed.value));
   ui.progress.addEventListener('input', () => seek(Number(ui.progress.value)));
   ui.splash.addEventListener('change', () => {
-    if (current) openInput(current.input);
+    // The show again from its start, with or without the splashes, playing.
+    if (!current) return;
+    jumping = false;
+    openInput(current.input, { sample: current.sample });
   });
-  document.addEventListener('keydown', onKey);
+  ui.fullscreen.addEventListener('click', toggleFullscreen);
+  document.addEventListener('fullscreenchange', () => {
+    ui.fullscreen.setAttribute('aria-pressed', String(!!document.fullscreenElement));
+  });
+  shortcuts.fillHelp(ui.helpKeys);
+  ui.keys.addEventListener('click', () => ui.help.showModal());
+  document.addEventListener('keydown', (event) => shortcuts.handle(event));
+  releaseFocusAfterPointer();
   window.addEventListener('hashchange', followDeepLink);
 
   listSamples();

@@ -1,6 +1,7 @@
-// The page's side of the engine: one worker (engine-worker.js) per drawing,
-// requests as promises, and the changes of a show handed to a callback as
-// they come. Shared by every view of the site.
+// The page's side of the player engine: one worker (engine-worker.js) per
+// drawing, reached through worker-bridge.js, and the changes of a show
+// handed to a callback as they come.
+import { Comlink, EngineWorker } from './worker-bridge.js';
 
 const workerUrl = new URL('./engine-worker.js', import.meta.url);
 
@@ -10,36 +11,7 @@ export class Refused extends Error {}
 
 export class Engine {
   constructor() {
-    this.worker = new Worker(workerUrl);
-    this.nextId = 1;
-    this.pending = new Map();
-    this.worker.onmessage = (event) => this.receive(event.data);
-    this.worker.onerror = (event) => this.failAll(event.message || 'the engine could not start');
-  }
-
-  receive(message) {
-    const request = this.pending.get(message.id);
-    if (!request) return;
-    if (message.type === 'changes') {
-      if (request.onChanges) request.onChanges(message.changes);
-      return;
-    }
-    this.pending.delete(message.id);
-    if (message.type === 'done') request.resolve(message.result);
-    else request.reject(new Error(message.message));
-  }
-
-  failAll(text) {
-    for (const request of this.pending.values()) request.reject(new Error(text));
-    this.pending.clear();
-  }
-
-  request(type, args = {}, onChanges = null, transfer = []) {
-    const id = this.nextId++;
-    return new Promise((resolve, reject) => {
-      this.pending.set(id, { resolve, reject, onChanges });
-      this.worker.postMessage({ id, type, ...args }, transfer);
-    });
+    this.worker = new EngineWorker(workerUrl);
   }
 
   // Opens a drawing file, a script or a player: {canvasWidth, canvasHeight,
@@ -47,42 +19,37 @@ export class Engine {
   // millions of units, as quillcast-render's --max-work (the renderer's own
   // bound when not given).
   async open(name, blob, workMillions = 0) {
-    const result = await this.request('open', { name, blob, workMillions });
+    const result = await this.worker.call('open', name, blob, workMillions);
     if (result.refused) throw new Refused(result.refused);
     return result;
   }
 
   // Plays the opened drawing to its end: one change, the finished window.
-  // Resolves to {status, message, seconds, ms} (see engine-worker.js).
+  // Resolves to {status (a ShowStatus), message, seconds, ms}.
   finish(onChanges) {
-    return this.request('finish', {}, onChanges);
+    return this.worker.call('finish', Comlink.proxy(onChanges));
   }
 
   // The whole show, as changes at `fps` frames a second of its clock.
   record({ fps = 60, splashes = false, holdSeconds = 0 }, onChanges) {
-    return this.request('record', { fps, splashes, holdSeconds }, onChanges);
+    return this.worker.call('record', { fps, splashes, holdSeconds }, Comlink.proxy(onChanges));
   }
 
   // A copy of the player file's bytes carrying the opened drawing, sealed.
   async writePlayer(player) {
-    const result = await this.request('writePlayer', { player }, null, [player]);
+    const result = await this.worker.call('writePlayer', Comlink.transfer(player, [player]));
     if (result.refused) throw new Refused(result.refused);
     return result.bytes;
   }
 
   // The opened drawing as a drawing file's bytes.
   async takeDrawing() {
-    const result = await this.request('takeDrawing');
+    const result = await this.worker.call('takeDrawing');
     if (result.refused) throw new Refused(result.refused);
     return result.bytes;
   }
 
   terminate() {
-    this.worker.terminate();
-    this.failAll('the engine was stopped');
+    this.worker.end();
   }
 }
-
-// What a finished run says: played, stopped by a bound, refused by the
-// player's check, or not run.
-export const ShowStatus = Object.freeze({ NotRun: 0, Played: 1, Stopped: 2, Corrupted: 3 });

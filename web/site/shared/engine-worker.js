@@ -1,10 +1,10 @@
-// The engine's worker: one instance of the WebAssembly module (the player's
-// own code), driven by requests from engine-client.js, so that the page
-// never waits for a show being played. One worker serves one drawing.
-/* global createQuillcastEngine, importScripts */
+// The player engine's worker: one instance of the WebAssembly module (the
+// player's own code), whose calls the page makes through Comlink
+// (worker-bridge.js), so that the page never waits for a show being played.
+// One worker serves one drawing.
 'use strict';
 
-importScripts('../engine/quillcast-engine.js');
+importScripts('../vendor/comlink.js', '../engine/quillcast-engine.js');
 
 // Opened files go in a folder of their own, the working one, so that their
 // names (which the messages show) never meet the file system's own folders.
@@ -22,36 +22,68 @@ const kBatchChanges = 120;
 const kBatchBytes = 4 << 20;
 const kBatchMs = 50;
 
-let batch = [];
-let batchBytes = 0;
-let batchStarted = 0;
-let batchId = 0;
-
-function flush() {
-  if (batch.length === 0) return;
-  postMessage({ id: batchId, type: 'changes', changes: batch }, batch.map((c) => c.rgba.buffer));
-  batch = [];
-  batchBytes = 0;
-}
-
-function onFrame(seconds, x, y, width, height, pictureWidth, pictureHeight, rgba) {
-  if (batch.length === 0) batchStarted = performance.now();
-  batch.push({ seconds, x, y, width, height, pictureWidth, pictureHeight, rgba });
-  batchBytes += rgba.length;
-  if (batch.length >= kBatchChanges || batchBytes >= kBatchBytes || performance.now() - batchStarted >= kBatchMs) {
-    flush();
-  }
+function batcher(onChanges) {
+  let batch = [];
+  let bytes = 0;
+  let started = 0;
+  let last = Promise.resolve();
+  const flush = () => {
+    if (batch.length === 0) return last;
+    last = onChanges(
+      Comlink.transfer(
+        batch,
+        batch.map((c) => c.rgba.buffer),
+      ),
+    );
+    batch = [];
+    bytes = 0;
+    return last;
+  };
+  const add = (seconds, x, y, width, height, pictureWidth, pictureHeight, rgba) => {
+    if (batch.length === 0) started = performance.now();
+    batch.push({ seconds, x, y, width, height, pictureWidth, pictureHeight, rgba });
+    bytes += rgba.length;
+    if (batch.length >= kBatchChanges || bytes >= kBatchBytes || performance.now() - started >= kBatchMs) flush();
+  };
+  return { add, flush };
 }
 
 // A file name the module's file system can hold, kept as the page gave it
 // where possible: messages name it.
 function safeName(name) {
-  const base = String(name || '').split(/[\\/]/).pop().replace(/[\x00-\x1f]/g, '');
+  const base = Array.from(
+    String(name || '')
+      .split(/[\\/]/)
+      .pop(),
+  )
+    .filter((c) => c.charCodeAt(0) >= 0x20)
+    .join('');
   return base === '' || base === '.' || base === '..' ? 'drawing' : base;
 }
 
-const handlers = {
-  async open(engine, { name, blob, workMillions }) {
+function output(engine) {
+  const at = engine._qc_output();
+  const bytes = engine.HEAPU8.slice(at, at + engine._qc_output_size());
+  return Comlink.transfer(bytes, [bytes.buffer]);
+}
+
+// A run of the show, its changes handed to the page as they come; resolves
+// to {status (ShowStatus), message, seconds, ms} once the last batch is there.
+async function run(onChanges, play) {
+  const engine = await enginePromise;
+  const changes = batcher(onChanges);
+  engine.onFrame = changes.add;
+  const started = performance.now();
+  const status = play(engine);
+  const ms = performance.now() - started;
+  await changes.flush();
+  return { status, ms, message: engine.UTF8ToString(engine._qc_message()), seconds: engine._qc_seconds() };
+}
+
+Comlink.expose({
+  // {canvasWidth, canvasHeight, isPlayer}, or {refused: the reason}.
+  async open(name, blob, workMillions) {
+    const engine = await enginePromise;
     const path = safeName(name);
     if (blob.size <= engine._qc_input_limit()) {
       engine.FS.writeFile(path, new Uint8Array(await blob.arrayBuffer()));
@@ -66,21 +98,16 @@ const handlers = {
     };
   },
 
-  // status: 0 did not run, 1 played to its end, 2 a bound stopped it,
-  // 3 the player's start-up check refused it.
-  finish(engine) {
-    const started = performance.now();
-    const status = engine._qc_finish();
-    return { status, ms: performance.now() - started };
+  finish(onChanges) {
+    return run(onChanges, (engine) => engine._qc_finish());
   },
 
-  record(engine, { fps, splashes, holdSeconds }) {
-    const started = performance.now();
-    const status = engine._qc_record(fps, splashes ? 1 : 0, holdSeconds);
-    return { status, ms: performance.now() - started };
+  record({ fps, splashes, holdSeconds }, onChanges) {
+    return run(onChanges, (engine) => engine._qc_record(fps, splashes ? 1 : 0, holdSeconds));
   },
 
-  writePlayer(engine, { player }) {
+  async writePlayer(player) {
+    const engine = await enginePromise;
     const bytes = new Uint8Array(player);
     const at = engine._malloc(bytes.length);
     engine.HEAPU8.set(bytes, at);
@@ -89,31 +116,8 @@ const handlers = {
     return ok ? { bytes: output(engine) } : { refused: engine.UTF8ToString(engine._qc_message()) };
   },
 
-  takeDrawing(engine) {
+  async takeDrawing() {
+    const engine = await enginePromise;
     return engine._qc_take_drawing() ? { bytes: output(engine) } : { refused: 'nothing is open' };
   },
-};
-
-function output(engine) {
-  const at = engine._qc_output();
-  return engine.HEAPU8.slice(at, at + engine._qc_output_size());
-}
-
-onmessage = async (event) => {
-  const { id, type, ...args } = event.data;
-  try {
-    const engine = await enginePromise;
-    batchId = id;
-    engine.onFrame = onFrame;
-    const result = await handlers[type](engine, args);
-    flush();
-    if (result.status !== undefined) {
-      result.message = engine.UTF8ToString(engine._qc_message());
-      result.seconds = engine._qc_seconds();
-    }
-    postMessage({ id, type: 'done', result });
-  } catch (error) {
-    flush();
-    postMessage({ id, type: 'failed', message: String(error && error.message ? error.message : error) });
-  }
-};
+});

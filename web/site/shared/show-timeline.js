@@ -5,9 +5,9 @@
 export class ShowTimeline {
   constructor() {
     this.changes = [];
-    this.applied = 0;     // changes on the canvas
+    this.applied = 0; // changes on the canvas
     this.complete = false;
-    this.seconds = 0;     // the show's length, once complete
+    this.seconds = 0; // the show's length, once complete
     this.rewound = false;
   }
 

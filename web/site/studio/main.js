@@ -1,108 +1,271 @@
-// Quillcast Studio: the page's glue. The engine records and draws; this file
-// wires the controls, the keys, the files, the autosave and the messages.
-import { loadEngine } from './engine.js';
+// Quillcast Studio: the page's glue. The engine (in its worker) records and
+// draws; this file wires the controls, the keys, the files, the autosave
+// and the messages.
+import { startEngine } from './engine.js';
 import { View } from './view.js';
 import { PenInput } from './pen_input.js';
-import { saveDrawing, loadDrawing } from './storage.js';
+import { Swatches } from './swatches.js';
 import { medianCut, toHex, fromHex } from './palette.js';
+import { ask } from './dialogs.js';
+import { destinations } from './exports.js';
+import { MessageLine } from '../shared/message.js';
+import { Shortcuts, releaseFocusAfterPointer } from '../shared/keys.js';
+import { StrokeEnd } from '../shared/status.js';
+import { zoomPercent } from '../shared/pixel-scale.js';
+import { loadStudioDrawing, saveStudioDrawing } from '../shared/drawing-store.js';
+import { watchDrops, watchFilePicker } from '../shared/inputs.js';
 
 const $ = (id) => document.getElementById(id);
-const BLOCK = 451000;
-const PLAYER_URL = 'quillcast.exe';
-const DRAWING_NAME = 'drawing.qcd';
+const root = document.documentElement;
+const kBlockBytes = 451000;
+const kDrawingName = 'drawing.qcd';
+const kAmberShare = 0.8; // the meter turns amber, then red
+const kRedShare = 0.95;
+const kPressureMaxWidth = 1025;
 
-const state = { tool: 'brush', exported: true, name: DRAWING_NAME, palette: [], standard: [], timings: {} };
-let engine, view, input;
+const message = new MessageLine($('message'));
+const state = {
+  tool: 'brush',
+  name: kDrawingName,
+  exported: true, // the drawing as it stands is in a file the painter took away
+  pressureChoice: 'auto', // how the drawing was made: 'auto', 'on' or 'off'
+  penSeen: false, // a pen was used here: touch no longer paints
+  spaceHeld: false,
+  drawing: null, // what the engine said last: size, bytes, strokes left, undo, pressure
+  standard: [],
+  timings: {},
+  density: 1000,
+};
+let engine;
+let view;
+let input;
+let swatches;
 
-function say(text, isError = false) {
-  const m = $('message');
-  m.textContent = text.split('\n')[0];
-  m.classList.toggle('error', isError);
-  document.documentElement.dataset.message = isError ? 'error' : 'info';
-}
+const plural = (n, one, many) => `${n.toLocaleString('en')} ${n === 1 ? one : many}`;
 
-function penFromControls() {
-  const mode = Number(document.querySelector('input[name=mode]:checked').value);
-  const density = Math.max(-32768, Math.min(32767, Math.round(Number($('density').value)))) || 1000;
-  engine.setPen(fromHex($('colour').value), fromHex($('second').value), fromHex($('third').value), mode,
-    Number($('level').value), density);
-  engine.setOptions(Number($('smoothing').value), Math.max(0, Number($('tolerance').value) || 0));
-}
+// --- the drawing's state -------------------------------------------------------
 
-function refresh() {
-  const used = engine.bytesUsed();
+function showState(drawing) {
+  if (!drawing) return;
+  state.drawing = drawing;
+  view.setSize(drawing.width, drawing.height);
+  const used = drawing.bytesUsed;
+  const share = used / kBlockBytes;
   $('budget').value = used;
-  $('budget-text').textContent = `${used.toLocaleString('en')} of ${BLOCK.toLocaleString('en')} · about ${engine.strokesLeft().toLocaleString('en')} strokes left`;
-  $('undo').disabled = !engine.canUndo();
-  $('redo').disabled = !engine.canRedo();
-  $('level-out').textContent = $('level').value;
-  $('zoom-out').textContent = view.zoom;
-  document.documentElement.dataset.bytes = String(used);
-  document.documentElement.dataset.pressure = engine.pressure() ? 'on' : 'off';
+  $('budget-text').textContent =
+    `${used.toLocaleString('en')} of ${kBlockBytes.toLocaleString('en')} bytes used, ` +
+    `${drawing.bytesFree.toLocaleString('en')} left · about ${plural(drawing.strokesLeft, 'stroke', 'strokes')} left`;
+  root.dataset.budget = share >= kRedShare ? 'red' : share >= kAmberShare ? 'amber' : 'ok';
+  root.dataset.bytes = String(used);
+  root.dataset.strokesLeft = String(drawing.strokesLeft);
+  $('undo').disabled = !drawing.canUndo;
+  $('redo').disabled = !drawing.canRedo;
+  showPressure(drawing);
 }
 
-async function autosave() {
-  try {
-    await saveDrawing({ block: engine.block(), name: state.name, exported: state.exported });
-    document.documentElement.dataset.saved = String(engine.bytesUsed());
-  } catch (e) {
-    say(`Autosave failed: ${e.message || e}`, true);
+function showPressure(drawing) {
+  const pending = drawing.pressurePending && state.pressureChoice !== 'off';
+  const status = drawing.pressure ? 'on' : pending ? 'pending' : 'off';
+  root.dataset.pressure = status;
+  $('pressure-state').textContent = { on: 'recorded', pending: 'with the first stroke', off: 'not recorded' }[status];
+  let note;
+  if (status === 'on') {
+    note = 'Pressing harder paints larger. The brush level is the size of the lightest touch.';
+  } else if (status === 'pending') {
+    note =
+      'Begin with the pen to record its pressure. A first stroke with a mouse or a finger turns it off for this drawing.';
+  } else if (drawing.width > kPressureMaxWidth) {
+    note = `Drawings wider than ${kPressureMaxWidth} pixels cannot record pressure.`;
+  } else {
+    note =
+      'A drawing decides this once, with its first stroke. For pressure, start a New drawing and begin with the pen.';
   }
+  $('pressure-note').textContent = note;
+}
+
+// Pen colour, mode, level and the rest, as the controls have them.
+function settings() {
+  return {
+    mode: Number(document.querySelector('input[name=mode]:checked').value),
+    level: Number($('level').value),
+    colour: $('colour').value,
+    second: $('second').value,
+    third: $('third').value,
+    density: state.density,
+    curve: Number($('curve').value),
+    smoothing: Number($('smoothing').value),
+    tolerance: Math.max(0, Number($('tolerance').value) || 0),
+    penOnly: $('pen-only').checked,
+    penSeen: state.penSeen,
+    pressureChoice: state.pressureChoice,
+  };
+}
+
+function applySettings(kept) {
+  if (!kept) return;
+  const radio = document.querySelector(`input[name=mode][value="${kept.mode}"]`);
+  if (radio) radio.checked = true;
+  for (const id of ['level', 'colour', 'second', 'third', 'curve', 'smoothing', 'tolerance']) {
+    if (kept[id] !== undefined) $(id).value = String(kept[id]);
+  }
+  if (kept.density) {
+    state.density = kept.density;
+    $('density').value = String(kept.density);
+  }
+  $('pen-only').checked = !!kept.penOnly;
+  state.penSeen = !!kept.penSeen;
+  if (kept.pressureChoice) state.pressureChoice = kept.pressureChoice;
+}
+
+// The density field while it is being typed in: a number it can take is
+// used, anything else leaves the last one.
+function readDensity() {
+  const value = Math.round(Number($('density').value));
+  if ($('density').value.trim() !== '' && value >= 1 && value <= 32767) state.density = value;
+}
+
+function penToEngine() {
+  const s = settings();
+  $('level-out').textContent = String(s.level);
+  $('smoothing-out').textContent = String(s.smoothing);
+  return engine.setPen({
+    colour: fromHex(s.colour),
+    second: fromHex(s.second),
+    third: fromHex(s.third),
+    mode: s.mode,
+    level: s.level,
+    density: s.density,
+    smoothing: s.smoothing,
+    tolerance: s.tolerance,
+  });
+}
+
+function settingsChanged() {
+  penToEngine();
+  autosave();
+}
+
+// --- the autosave --------------------------------------------------------------
+
+let saving = Promise.resolve();
+let saveWanted = false;
+
+// Keeps the drawing, its undo history and the settings in this browser;
+// calls made while one is under way are served by one more after it.
+function autosave() {
+  saveWanted = true;
+  saving = saving
+    .then(async () => {
+      if (!saveWanted) return;
+      saveWanted = false;
+      const kept = await engine.keep();
+      await saveStudioDrawing({
+        block: kept.bytes,
+        history: kept.history,
+        fresh: kept.fresh,
+        name: state.name,
+        exported: state.exported,
+        settings: settings(),
+      });
+      root.dataset.saved = String(kept.bytesUsed);
+    })
+    .catch((error) => message.fail(`The drawing could not be kept in this browser: ${error.message || error}`));
+  return saving;
 }
 
 // After anything that changed the drawing.
-function changed(full) {
-  if (full) view.reset();
+function changed(reply) {
+  showState(reply.state);
+  view.put(reply.pixels);
   state.exported = false;
-  refresh();
+  message.succeeded();
   return autosave();
 }
 
-function strokeEnded(result) {
-  if (result === 2) {
-    say(`That stroke does not fit in what is left of the drawing (${engine.bytesFree().toLocaleString('en')} bytes); it was not recorded.`, true);
-    view.reset();
-    refresh();
+// --- painting ------------------------------------------------------------------
+
+function strokeEnded(reply) {
+  const before = state.drawing;
+  if (reply.result === StrokeEnd.Refused) {
+    showState(reply.state);
+    message.fail(
+      `That stroke does not fit in what is left of the drawing (${reply.state.bytesFree.toLocaleString('en')} bytes); it was not recorded.`,
+    );
     return;
   }
-  if (result === 0) {
-    if ($('message').classList.contains('error')) say('');
-    changed(Number($('tolerance').value) > 0);
+  if (reply.result !== StrokeEnd.Kept) {
+    showState(reply.state);
+    return;
+  }
+  changed(reply);
+  if (before && before.pressurePending && !reply.state.pressure && state.pressureChoice === 'auto') {
+    message.say(
+      'This drawing records no pen pressure: its first stroke came from a mouse or a finger. For pressure, start a New drawing and begin with the pen.',
+    );
   }
 }
 
-function pick(x, y) {
+// The pointer went down to paint: a field being typed in lets go of the
+// keys, so that the shortcuts work again.
+function beforeStroke() {
+  const active = document.activeElement;
+  if (active && active !== document.body && active.closest('.tools, .bar')) active.blur();
+  closeDrawers();
+}
+
+async function pick(x, y) {
   if (x < 0 || y < 0 || x >= view.width || y >= view.height) return;
-  $('colour').value = toHex(engine.colourAt(x, y));
-  penFromControls();
+  $('colour').value = toHex(await engine.colourAt(x, y));
   selectTool('brush');
-  say(`Pen colour ${$('colour').value} from (${x}, ${y}).`);
+  settingsChanged();
+  message.say(`Pen colour ${$('colour').value} from (${x}, ${y}).`);
 }
 
 function selectTool(tool) {
   state.tool = tool;
+  root.dataset.tool = tool;
   $('tool-brush').setAttribute('aria-pressed', String(tool === 'brush'));
   $('tool-picker').setAttribute('aria-pressed', String(tool === 'picker'));
   view.canvas.classList.toggle('picker', tool === 'picker');
 }
 
-function fill() {
-  penFromControls();
-  if (!engine.fill()) {
-    say('A fill does not fit in what is left of the drawing.', true);
-    return;
-  }
-  changed(true);
+function setMode(mode) {
+  document.querySelector(`input[name=mode][value="${mode}"]`).checked = true;
+  settingsChanged();
 }
 
-function undo() {
-  const started = performance.now();
-  if (!engine.undo()) return;
-  view.reset();
-  state.timings.undo = performance.now() - started;
-  changed(false);
+function stepLevel(step) {
+  $('level').value = String(Math.max(0, Math.min(4, Number($('level').value) + step)));
+  settingsChanged();
 }
-function redo() { if (engine.redo()) changed(true); }
+
+async function fill() {
+  await penToEngine();
+  const reply = await engine.fill();
+  if (!reply.ok) {
+    message.fail('A fill does not fit in what is left of the drawing.');
+    return;
+  }
+  changed(reply);
+}
+
+async function undo() {
+  if (!input.idle()) return;
+  const started = performance.now();
+  const reply = await engine.undo();
+  if (!reply.ok) return;
+  changed(reply);
+  state.timings.undo = performance.now() - started; // to the pixels on the page
+  state.timings.undoEngine = reply.ms;
+}
+
+async function redo() {
+  if (!input.idle()) return;
+  const reply = await engine.redo();
+  if (reply.ok) changed(reply);
+}
+
+// --- files ---------------------------------------------------------------------
 
 function download(bytes, name, type) {
   const url = URL.createObjectURL(new Blob([bytes], { type }));
@@ -115,96 +278,121 @@ function download(bytes, name, type) {
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
-function exported() {
-  state.exported = true;
-  autosave();
+const studio = {
+  get engine() {
+    return engine;
+  },
+  download,
+  fileName: (extension) => state.name.replace(/\.qcd$/i, '') + extension,
+  saved: () => autosave(),
+};
+
+function showDestinations() {
+  $('destinations').replaceChildren(
+    ...destinations.map((d) => {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.id = d.id;
+      button.textContent = d.label;
+      button.title = d.title;
+      button.addEventListener('click', () => sendTo(d));
+      return button;
+    }),
+  );
 }
 
-async function saveExe() {
-  let player;
+async function sendTo(destination) {
+  closeDrawers();
   try {
-    const response = await fetch(PLAYER_URL);
-    if (!response.ok) throw new Error(`${PLAYER_URL}: ${response.status}`);
-    player = new Uint8Array(await response.arrayBuffer());
-  } catch (e) {
-    say(`The player could not be fetched: ${e.message || e}`, true);
-    return;
+    const said = await destination.run(studio);
+    if (destination.keeps) {
+      state.exported = true;
+      autosave();
+    }
+    message.say(said);
+  } catch (error) {
+    message.fail(error.message || String(error));
   }
-  const out = engine.player(player);
-  if (!out) {
-    say(engine.error(), true);
-    return;
-  }
-  download(out, state.name.replace(/\.qcd$/, '') + '.exe', 'application/vnd.microsoft.portable-executable');
-  exported();
-  say('Player saved.');
 }
 
-function watch() {
-  const url = URL.createObjectURL(new Blob([engine.block()], { type: 'application/octet-stream' }));
-  window.open(`../index.html#drawing=${encodeURIComponent(url)}&speed=1`, '_blank');
+// Whether the painter agrees to put the open drawing aside; asked only when
+// what was painted is not in a file yet.
+function mayReplace(title, what, yes) {
+  if (state.exported) return Promise.resolve(true);
+  return ask($('ask-dialog'), {
+    title,
+    text: `What you painted since you last saved a file is kept only in this browser, and ${what} replaces it.`,
+    yes,
+    no: 'Keep painting',
+  });
 }
 
+// A drawing, a script or a player from the picker or dropped: {name, blob}.
 async function openFile(file) {
-  if (!file) return;
-  if (!state.exported && !confirm('Open another drawing? What was painted since the last save is kept only in this browser until then.')) return;
-  const started = performance.now();
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  if (!engine.openFile(bytes, file.name)) {
-    // The drawing that was open stays (the engine opens it again when the
-    // file got as far as replacing it): show what the engine holds.
-    view.reset();
-    say(engine.error(), true);
+  closeDrawers();
+  const bytes = new Uint8Array(await file.blob.arrayBuffer());
+  const check = await engine.checkFile(bytes, file.name);
+  if (!check.ok) {
+    message.fail(check.error);
     return;
   }
-  state.name = file.name.replace(/\.(qcs|exe)$/i, '.qcd');
-  state.exported = true;
-  state.palette = engine.palette();
-  renderSwatches(state.palette);
-  view.reset();
+  if (!(await mayReplace(`Open ${file.name}?`, `opening ${file.name}`, `Open ${file.name}`))) return;
+  const started = performance.now();
+  const reply = await engine.openFile(bytes, file.name);
+  if (!reply.ok) {
+    showState(reply.state);
+    view.put(reply.pixels);
+    message.fail(reply.error);
+    return;
+  }
   state.timings.open = performance.now() - started;
-  refresh();
-  say(`${file.name}: ${engine.width()} × ${engine.height()}, ${engine.bytesUsed().toLocaleString('en')} bytes; new strokes go after its last record.`);
+  state.name = file.name.replace(/\.(qcs|exe)$/i, '.qcd');
+  state.pressureChoice = 'auto';
+  opened(reply);
+  state.exported = true;
+  message.say(
+    `${file.name}: ${reply.state.width} × ${reply.state.height}, ${reply.state.bytesUsed.toLocaleString('en')} bytes; new strokes go after its last record.`,
+  );
   await autosave();
 }
 
-function renderSwatches(palette) {
-  const strip = $('swatches');
-  strip.replaceChildren(...palette.map((c, i) => {
-    const b = document.createElement('button');
-    b.type = 'button';
-    b.style.background = toHex(c);
-    b.setAttribute('role', 'option');
-    b.setAttribute('aria-label', `Palette slot ${i}, ${toHex(c)}`);
-    b.addEventListener('click', () => {
-      $('colour').value = toHex(c);
-      strip.querySelectorAll('[aria-selected]').forEach((s) => s.removeAttribute('aria-selected'));
-      b.setAttribute('aria-selected', 'true');
-      penFromControls();
-    });
-    return b;
-  }));
+// A drawing was opened, made or restored.
+function opened(reply) {
+  input.abandon();
+  view.canvas.width = 0; // fitted to the view again
+  showState(reply.state);
+  view.put(reply.pixels);
+  swatches.show(reply.palette);
 }
+
+// --- the New dialog --------------------------------------------------------------
 
 function setUpNewDialog() {
   const dialog = $('new-dialog');
-  let editing = [...state.standard];
+  let editing = [];
   let slot = -1;
   const grid = $('palette-edit');
   const draw = () => {
-    grid.replaceChildren(...editing.map((c, i) => {
-      const b = document.createElement('button');
-      b.type = 'button';
-      b.style.background = toHex(c);
-      b.setAttribute('aria-label', `Slot ${i}, ${toHex(c)}: change`);
-      b.addEventListener('click', () => { slot = i; $('slot-colour').value = toHex(c); $('slot-colour').click(); });
-      return b;
-    }));
+    grid.replaceChildren(
+      ...editing.map((c, i) => {
+        const b = document.createElement('button');
+        b.type = 'button';
+        b.style.background = toHex(c);
+        b.setAttribute('aria-label', `Slot ${i}, ${toHex(c)}: change`);
+        b.addEventListener('click', () => {
+          slot = i;
+          $('slot-colour').value = toHex(editing[i]);
+          $('slot-colour').click();
+        });
+        return b;
+      }),
+    );
   };
   $('slot-colour').addEventListener('input', () => {
     if (slot < 0) return;
     editing[slot] = fromHex($('slot-colour').value);
     grid.children[slot].style.background = $('slot-colour').value;
+    grid.children[slot].setAttribute('aria-label', `Slot ${slot}, ${$('slot-colour').value}: change`);
   });
   $('preset').addEventListener('change', () => {
     const v = $('preset').value;
@@ -224,78 +412,114 @@ function setUpNewDialog() {
       editing = medianCut(g.getImageData(0, 0, c.width, c.height).data, state.standard);
       document.querySelector('input[name=palette-kind][value=picture]').checked = true;
       draw();
-    } catch (e) {
-      say(`${file.name}: not a picture the browser can read`, true);
+    } catch {
+      message.fail(`${file.name}: not a picture the browser can read`);
     }
   });
-  document.querySelectorAll('input[name=palette-kind]').forEach((r) => r.addEventListener('change', () => {
-    if (r.checked && r.value === 'standard') { editing = [...state.standard]; draw(); }
-  }));
+  for (const r of document.querySelectorAll('input[name=palette-kind]')) {
+    r.addEventListener('change', () => {
+      if (r.checked && r.value === 'standard') {
+        editing = [...state.standard];
+        draw();
+      }
+    });
+  }
   $('new').addEventListener('click', () => {
-    if (!state.exported && !confirm('Start a new drawing? The current one has not been saved as a file.')) return;
+    closeDrawers();
+    // Each new drawing starts from the standard palette: edits made for an
+    // earlier one do not carry over.
+    editing = [...state.standard];
+    slot = -1;
+    document.querySelector('input[name=palette-kind][value=standard]').checked = true;
+    $('palette-picture').value = '';
     draw();
     dialog.showModal();
   });
-  dialog.addEventListener('close', () => {
+  dialog.addEventListener('close', async () => {
     if (dialog.returnValue !== 'create') return;
     const w = Math.round(Number($('new-width').value));
     const h = Math.round(Number($('new-height').value));
     if (!(w >= 1 && w <= 4096 && h >= 1 && h <= 4096)) {
-      say('A canvas is 1 to 4096 pixels each way.', true);
+      message.fail('A canvas is 1 to 4096 pixels each way.');
       return;
     }
-    newDrawing(w, h, editing, $('new-pressure').value);
+    const palette = [...editing];
+    if (!(await mayReplace('Start a new drawing?', 'a new drawing', 'Start a new drawing'))) return;
+    newDrawing(w, h, palette, $('new-pressure').value);
   });
 }
 
-function newDrawing(w, h, palette, pressureChoice) {
-  state.pressureChoice = pressureChoice;
-  if (!engine.openNew(w, h, palette, pressureChoice === 'on')) {
-    say(engine.error(), true);
+async function newDrawing(w, h, palette, pressureChoice) {
+  const reply = await engine.openNew(w, h, palette, pressureChoice === 'on');
+  if (!reply.ok) {
+    message.fail(reply.error);
     return;
   }
-  state.palette = palette;
-  state.name = DRAWING_NAME;
-  renderSwatches(palette);
-  view.reset();
+  state.pressureChoice = pressureChoice;
+  state.name = kDrawingName;
+  opened(reply);
   state.exported = true;
-  refresh();
-  say(`New drawing, ${w} × ${h}.` + (pressureChoice !== 'off' && w > 1025 ? ' Pen pressure is not recorded on canvases over 1025 pixels wide.' : ''));
+  const narrow =
+    pressureChoice !== 'off' && w > kPressureMaxWidth
+      ? ' Pen pressure is not recorded on canvases over 1025 pixels wide.'
+      : '';
+  message.say(`New drawing, ${w} × ${h}.${narrow}`);
   autosave();
 }
 
-function onKey(e) {
-  if (e.target.closest && e.target.closest('input[type=number], input[type=text], select, dialog')) return;
-  const k = e.key;
-  const ctrl = e.ctrlKey || e.metaKey;
-  if (k === ' ') {
-    if (!view.spaceHeld) { view.spaceHeld = true; view.scroller.classList.add('space'); }
-    e.preventDefault();
-    return;
-  }
-  if (ctrl && (k === 'z' || k === 'Z')) { e.shiftKey ? redo() : undo(); e.preventDefault(); return; }
-  if (ctrl && (k === 'y' || k === 'Y')) { redo(); e.preventDefault(); return; }
-  if (ctrl) return;
-  const modes = { b: 1, d: 2, s: 3, k: 4 };
-  if (modes[k.toLowerCase()] && !e.altKey) {
-    document.querySelector(`input[name=mode][value="${modes[k.toLowerCase()]}"]`).checked = true;
-    penFromControls();
-  } else if (k === '[' || k === ']') {
-    $('level').value = String(Math.max(0, Math.min(4, Number($('level').value) + (k === ']' ? 1 : -1))));
-    penFromControls();
-    refresh();
-  } else if (k === 'i' || k === 'I') {
-    selectTool(state.tool === 'picker' ? 'brush' : 'picker');
-  } else if (k === 'f' || k === 'F') {
-    fill();
-  } else if (k === '+' || k === '=') {
-    $('zoom').value = String(view.setZoom(view.zoom + 1)); refresh();
-  } else if (k === '-') {
-    $('zoom').value = String(view.setZoom(view.zoom - 1)); refresh();
-  } else {
-    return;
-  }
-  e.preventDefault();
+// --- the phone's drawers ---------------------------------------------------------------
+
+function setDrawer(id, toggle, open) {
+  $(id).classList.toggle('open', open);
+  $(toggle).setAttribute('aria-expanded', String(open));
+  $('drawer-shade').hidden = !$('tools').classList.contains('open');
+}
+
+function closeDrawers() {
+  setDrawer('tools', 'tools-toggle', false);
+  setDrawer('file-menu', 'file-toggle', false);
+}
+
+// --- keys ------------------------------------------------------------------------
+
+const shortcuts = new Shortcuts([
+  { keys: ['b'], label: 'B', what: 'Blend', run: () => setMode(1) },
+  { keys: ['d'], label: 'D', what: 'Darken', run: () => setMode(2) },
+  { keys: ['s'], label: 'S', what: 'Smudge', run: () => setMode(3) },
+  { keys: ['k'], label: 'K', what: 'Speckle (with the second and third colours)', run: () => setMode(4) },
+  { keys: ['['], label: '[', what: 'Smaller brush', run: () => stepLevel(-1) },
+  { keys: [']'], label: ']', what: 'Larger brush', run: () => stepLevel(1) },
+  { keys: ['p'], label: 'P', what: 'Brush', run: () => selectTool('brush') },
+  {
+    keys: ['i'],
+    label: 'I',
+    what: 'Eyedropper: the next click takes its colour',
+    run: () => selectTool(state.tool === 'picker' ? 'brush' : 'picker'),
+  },
+  { keys: ['f'], label: 'F', what: 'Fill the canvas with the pen colour', run: fill },
+  { keys: ['z'], ctrl: true, shift: false, label: 'Ctrl+Z', what: 'Undo', run: undo },
+  { keys: ['z'], ctrl: true, shift: true, label: 'Ctrl+Shift+Z or Ctrl+Y', what: 'Redo', run: redo },
+  { keys: ['y'], ctrl: true, what: 'Redo', run: redo },
+  {
+    keys: ['s'],
+    ctrl: true,
+    everywhere: true,
+    label: 'Ctrl+S',
+    what: 'Save the drawing (.qcd)',
+    run: () => sendTo(destinations[0]),
+  },
+  { keys: ['o'], label: 'O', what: 'Open a drawing, a script or a player', run: () => $('open').click() },
+  { keys: ['+', '='], label: '+', what: 'Zoom in', run: () => view.zoom.step(1) },
+  { keys: ['-'], label: '-', what: 'Zoom out', run: () => view.zoom.step(-1) },
+  { keys: ['0'], label: '0', what: 'Fit the drawing to the view', run: () => view.zoom.fit() },
+  { keys: [' '], label: 'Space', what: 'Hold and drag to pan', run: () => holdSpace(true) },
+  { keys: ['Escape'], what: 'Close the drawers', run: closeDrawers },
+  { keys: ['?'], label: '?', what: 'These keys', run: () => $('help').showModal() },
+]);
+
+function holdSpace(held) {
+  state.spaceHeld = held;
+  root.classList.toggle('space', held);
 }
 
 function drawCurve() {
@@ -309,71 +533,123 @@ function drawCurve() {
   for (let i = 0; i <= c.width; i++) {
     const level = Math.round(Math.pow(i / c.width, gamma) * 15);
     const y = c.height - 1 - (level / 15) * (c.height - 2);
-    i ? g.lineTo(i, y) : g.moveTo(i, y);
+    if (i) g.lineTo(i, y);
+    else g.moveTo(i, y);
   }
   g.stroke();
   $('curve-out').textContent = gamma.toFixed(1);
 }
 
-async function start() {
-  engine = await loadEngine();
-  view = new View(engine, $('canvas'), $('scroller'));
-  state.standard = engine.standardPalette();
-  input = new PenInput(engine, view, {
-    tool: () => state.tool,
-    penOnly: () => $('pen-only').checked,
-    pressureAllowed: () => state.pressureChoice !== 'off',
-    curve: () => Number($('curve').value),
-    onPick: pick,
-    onStrokeEnd: strokeEnded,
-    onWarn: (over) => { if (over) say('This stroke no longer fits in what is left of the drawing.', true); },
-  });
-  window.studio = { engine, view, input, state };
+// --- start -------------------------------------------------------------------------
 
-  for (const id of ['colour', 'second', 'third', 'density', 'smoothing', 'tolerance', 'level'])
-    $(id).addEventListener('input', () => { penFromControls(); refresh(); });
-  document.querySelectorAll('input[name=mode]').forEach((r) => r.addEventListener('change', penFromControls));
-  $('smoothing').addEventListener('input', () => { $('smoothing-out').textContent = $('smoothing').value; });
-  $('curve').addEventListener('input', drawCurve);
-  $('zoom').addEventListener('input', () => { view.setZoom(Number($('zoom').value)); refresh(); });
+function wireControls() {
+  for (const id of ['colour', 'second', 'third', 'smoothing', 'tolerance', 'level', 'pen-only']) {
+    $(id).addEventListener('input', settingsChanged);
+  }
+  $('density').addEventListener('input', () => {
+    readDensity();
+    settingsChanged();
+  });
+  $('density').addEventListener('change', () => ($('density').value = String(state.density)));
+  for (const r of document.querySelectorAll('input[name=mode]')) r.addEventListener('change', settingsChanged);
+  $('curve').addEventListener('input', () => {
+    drawCurve();
+    autosave();
+  });
+  $('zoom-in').addEventListener('click', () => view.zoom.step(1));
+  $('zoom-out').addEventListener('click', () => view.zoom.step(-1));
+  $('zoom-fit').addEventListener('click', () => view.zoom.fit());
   $('tool-brush').addEventListener('click', () => selectTool('brush'));
   $('tool-picker').addEventListener('click', () => selectTool('picker'));
   $('fill').addEventListener('click', fill);
   $('undo').addEventListener('click', undo);
   $('redo').addEventListener('click', redo);
-  $('open').addEventListener('change', async () => { await openFile($('open').files[0]); $('open').value = ''; });
-  $('save-qcd').addEventListener('click', () => { download(engine.block(), state.name, 'application/octet-stream'); exported(); say('Drawing saved.'); });
-  $('save-qcs').addEventListener('click', () => {
-    download(engine.scriptOf(state.name), state.name.replace(/\.qcd$/, '') + '.qcs', 'text/plain');
-    exported();
-    say('Script saved.');
+  $('keys').addEventListener('click', () => $('help').showModal());
+  watchFilePicker($('open'), openFile);
+  watchDrops(document.body, $('scroller'), openFile);
+  $('tools-toggle').addEventListener('click', () =>
+    setDrawer('tools', 'tools-toggle', !$('tools').classList.contains('open')),
+  );
+  $('tools-close').addEventListener('click', closeDrawers);
+  $('drawer-shade').addEventListener('click', closeDrawers);
+  $('file-toggle').addEventListener('click', () =>
+    setDrawer('file-menu', 'file-toggle', !$('file-menu').classList.contains('open')),
+  );
+  document.addEventListener('keydown', (e) => shortcuts.handle(e));
+  document.addEventListener('keyup', (e) => {
+    if (e.key === ' ') holdSpace(false);
   });
-  $('save-exe').addEventListener('click', saveExe);
-  $('watch').addEventListener('click', watch);
-  document.addEventListener('keydown', onKey);
-  document.addEventListener('keyup', (e) => { if (e.key === ' ') { view.spaceHeld = false; view.scroller.classList.remove('space'); } });
-  window.addEventListener('beforeunload', (e) => { if (engine.stroking()) e.preventDefault(); });
-  setUpNewDialog();
-  drawCurve();
-
-  // The autosaved drawing, byte for byte, or a new one.
-  let saved = null;
-  try { saved = await loadDrawing(); } catch (e) { saved = null; }
-  if (saved && saved.block && engine.openFile(saved.block, saved.name || DRAWING_NAME)) {
-    state.name = saved.name || DRAWING_NAME;
-    state.exported = saved.exported !== false;
-    state.palette = engine.palette();
-    say(`Restored ${state.name} (${engine.bytesUsed().toLocaleString('en')} bytes) from this browser.`);
-  } else {
-    engine.openNew(300, 400, state.standard, false);
-    state.palette = state.standard;
-    say('New drawing, 300 × 400. Paint with a pen, a finger or the mouse.');
-  }
-  renderSwatches(state.palette);
-  penFromControls();
-  view.reset();
-  refresh();
-  document.documentElement.dataset.studio = 'ready';
+  window.addEventListener('blur', () => holdSpace(false));
+  window.addEventListener('beforeunload', (e) => {
+    if (!input.idle()) e.preventDefault();
+  });
+  releaseFocusAfterPointer();
 }
 
-start().catch((e) => say(`The studio could not start: ${e.message || e}`, true));
+// The drawing kept in this browser, with its history, or a new one.
+async function restore() {
+  const kept = await loadStudioDrawing().catch(() => null);
+  applySettings(kept && kept.settings);
+  if (kept && kept.block) {
+    const reply = await engine.restore(kept);
+    if (reply.ok) {
+      state.name = kept.name || kDrawingName;
+      state.exported = kept.exported !== false;
+      opened(reply);
+      message.say(`Restored ${state.name} (${reply.state.bytesUsed.toLocaleString('en')} bytes) from this browser.`);
+      return;
+    }
+  }
+  const reply = await engine.openNew(300, 400, state.standard, false);
+  state.pressureChoice = 'auto';
+  opened(reply);
+  message.say('New drawing, 300 × 400. Paint with a pen, a finger or the mouse.');
+  autosave();
+}
+
+async function start() {
+  engine = await startEngine();
+  state.standard = engine.standard;
+  view = new View($('canvas'), $('scroller'), $('brush-cursor'), (zoom) => {
+    $('zoom-level').value = `${zoomPercent(zoom)}%`;
+    root.dataset.zoom = String(zoom);
+  });
+  swatches = new Swatches($('swatches'), (colour) => {
+    $('colour').value = toHex(colour);
+    settingsChanged();
+  });
+  input = new PenInput(engine, view, {
+    tool: () => state.tool,
+    penOnly: () => $('pen-only').checked,
+    penSeen: () => state.penSeen,
+    sawPen: () => {
+      if (state.penSeen) return;
+      state.penSeen = true;
+      autosave();
+    },
+    pressureAllowed: () => state.pressureChoice !== 'off',
+    curve: () => Number($('curve').value),
+    level: () => Number($('level').value),
+    spaceHeld: () => state.spaceHeld,
+    beforeStroke,
+    onPick: pick,
+    onStrokeEnd: strokeEnded,
+    onWarn: (over) => {
+      if (over) message.fail('This stroke no longer fits in what is left of the drawing.');
+    },
+  });
+  window.studio = { engine, view, input, state, message };
+
+  wireControls();
+  showDestinations();
+  setUpNewDialog();
+  shortcuts.fillHelp($('help-keys'));
+  selectTool('brush');
+  await restore();
+  drawCurve();
+  readDensity();
+  await penToEngine();
+  root.dataset.studio = 'ready';
+}
+
+start().catch((e) => message.fail(`The studio could not start: ${e.message || e}`));

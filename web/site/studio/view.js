@@ -1,75 +1,127 @@
-// The canvas view: the engine's pixels copied into a <canvas> one changed
-// rectangle at a time, shown at a whole-number zoom with crisp pixels, and
-// panned with the scroll bars or by dragging with the space bar held.
+// The canvas view: the engine's pixels put into a <canvas> one changed
+// rectangle at a time, in a scrolling box that fits the drawing, zooms and
+// pans (shared/zoom-view.js), and the brush cursor, which shows the stamp's
+// size and shape at the zoom of the moment.
+import { ZoomView } from '../shared/zoom-view.js';
+
+// The engine's stamps by brush level: a pixel, diamonds 3, 5 and 7 pixels
+// across, and a disc 7 across.
+const kStamps = [
+  { across: 1, shape: 'square' },
+  { across: 3, shape: 'diamond' },
+  { across: 5, shape: 'diamond' },
+  { across: 7, shape: 'diamond' },
+  { across: 7, shape: 'disc' },
+];
+const kSvg = 'http://www.w3.org/2000/svg';
+
 export class View {
-  constructor(engine, canvas, scroller) {
-    this.engine = engine;
+  constructor(canvas, scroller, cursor, onZoom) {
     this.canvas = canvas;
     this.scroller = scroller;
+    this.cursor = cursor;
     this.ctx = canvas.getContext('2d', { alpha: false });
-    this.zoom = 1;
-    this.width = 0;
-    this.height = 0;
-    this.spaceHeld = false;
+    this.zoom = new ZoomView(canvas, scroller, { smallest: 1 / 16, onChange: onZoom });
   }
 
-  // After opening, undo, redo or a fill: every pixel may have changed.
-  reset() {
-    this.width = this.engine.width();
-    this.height = this.engine.height();
-    if (this.canvas.width !== this.width || this.canvas.height !== this.height) {
-      this.canvas.width = this.width;
-      this.canvas.height = this.height;
-    }
-    this.setZoom(this.zoom);
-    this.upload(0, 0, this.width, this.height);
+  get width() {
+    return this.canvas.width;
   }
 
-  // Copies the engine's pixels of a rectangle (clipped) into the canvas.
-  upload(x, y, w, h) {
-    const left = Math.max(0, Math.floor(x));
-    const top = Math.max(0, Math.floor(y));
-    const right = Math.min(this.width, Math.ceil(x + w));
-    const bottom = Math.min(this.height, Math.ceil(y + h));
-    if (left >= right || top >= bottom) return;
-    const image = this.ctx.createImageData(right - left, bottom - top);
-    this.engine.rgba(left, top, right - left, bottom - top, image.data);
-    this.ctx.putImageData(image, left, top);
+  get height() {
+    return this.canvas.height;
   }
 
-  setZoom(zoom) {
-    this.zoom = Math.max(1, Math.min(16, Math.round(zoom)));
-    // CSS pixels per canvas pixel, corrected so that one canvas pixel is a
-    // whole number of device pixels on high-density screens.
-    const ratio = window.devicePixelRatio || 1;
-    const device = Math.max(1, Math.round(this.zoom * ratio));
-    this.canvas.style.width = `${(this.width * device) / ratio}px`;
-    this.canvas.style.height = `${(this.height * device) / ratio}px`;
-    return this.zoom;
+  // A drawing of this size is open: fitted to the view when it is new.
+  setSize(width, height) {
+    if (this.canvas.width === width && this.canvas.height === height) return;
+    this.canvas.width = width;
+    this.canvas.height = height;
+    this.zoom.fit();
   }
 
-  // A pointer event's place in canvas coordinates, fractions kept.
-  toCanvas(event) {
-    const r = this.canvas.getBoundingClientRect();
+  // pixels: {x, y, width, height, rgba} from the engine, or null.
+  put(pixels) {
+    if (!pixels) return;
+    this.ctx.putImageData(new ImageData(pixels.rgba, pixels.width, pixels.height), pixels.x, pixels.y);
+  }
+
+  // A pointer event's place in canvas pixels, fractions kept (r: the
+  // canvas's box, when the caller has it already).
+  toCanvas(event, r = this.canvas.getBoundingClientRect()) {
     return [((event.clientX - r.left) * this.width) / r.width, ((event.clientY - r.top) * this.height) / r.height];
   }
 
-  // Space-drag panning; returns true when the event starts a pan.
-  startPan(event) {
-    if (!this.spaceHeld) return false;
-    const start = { x: event.clientX, y: event.clientY, left: this.scroller.scrollLeft, top: this.scroller.scrollTop };
-    this.scroller.classList.add('panning');
-    const move = (e) => {
-      this.scroller.scrollLeft = start.left - (e.clientX - start.x);
-      this.scroller.scrollTop = start.top - (e.clientY - start.y);
+  // The stamp of `level` round the pixel under the pointer, moved once a
+  // frame at most, out of the way of the input's own work.
+  showCursor(event, level) {
+    this.cursorAt = { clientX: event.clientX, clientY: event.clientY, level };
+    if (this.cursorFrame) return;
+    this.cursorFrame = requestAnimationFrame(() => {
+      this.cursorFrame = 0;
+      if (this.cursorAt) this.placeCursor(this.cursorAt, this.cursorAt.level);
+    });
+  }
+
+  placeCursor(event, level) {
+    const r = this.canvas.getBoundingClientRect();
+    const scale = r.width / this.width;
+    const [x, y] = this.toCanvas(event);
+    const stamp = kStamps[Math.max(0, Math.min(4, level))];
+    const size = stamp.across * scale;
+    const centreX = r.left + (Math.floor(x) + 0.5) * scale;
+    const centreY = r.top + (Math.floor(y) + 0.5) * scale;
+    if (this.cursor.dataset.shape !== stamp.shape || this.cursor.dataset.size !== String(size)) {
+      this.drawCursor(stamp.shape, size);
+    }
+    this.cursor.style.transform = `translate(${centreX - size / 2 - 1}px, ${centreY - size / 2 - 1}px)`;
+    this.cursor.hidden = false;
+  }
+
+  drawCursor(shape, size) {
+    const cursor = this.cursor;
+    cursor.dataset.shape = shape;
+    cursor.dataset.size = String(size);
+    const full = size + 2;
+    cursor.setAttribute('width', String(full));
+    cursor.setAttribute('height', String(full));
+    cursor.setAttribute('viewBox', `0 0 ${full} ${full}`);
+    const c = full / 2;
+    const h = size / 2;
+    const outline = (element) => {
+      for (const [colour, width] of [
+        ['#fff', 3],
+        ['#000', 1],
+      ]) {
+        const copy = element.cloneNode();
+        copy.setAttribute('fill', 'none');
+        copy.setAttribute('stroke', colour);
+        copy.setAttribute('stroke-width', String(width));
+        cursor.append(copy);
+      }
     };
-    const up = () => {
-      this.scroller.classList.remove('panning');
-      window.removeEventListener('pointermove', move);
-      window.removeEventListener('pointerup', up);
-    };
-    window.addEventListener('pointermove', move);
-    window.addEventListener('pointerup', up);
-    return true;
+    cursor.replaceChildren();
+    let shapeElement;
+    if (shape === 'disc') {
+      shapeElement = document.createElementNS(kSvg, 'circle');
+      shapeElement.setAttribute('cx', String(c));
+      shapeElement.setAttribute('cy', String(c));
+      shapeElement.setAttribute('r', String(h));
+    } else if (shape === 'diamond') {
+      shapeElement = document.createElementNS(kSvg, 'polygon');
+      shapeElement.setAttribute('points', `${c},${c - h} ${c + h},${c} ${c},${c + h} ${c - h},${c}`);
+    } else {
+      shapeElement = document.createElementNS(kSvg, 'rect');
+      shapeElement.setAttribute('x', String(c - h));
+      shapeElement.setAttribute('y', String(c - h));
+      shapeElement.setAttribute('width', String(size));
+      shapeElement.setAttribute('height', String(size));
+    }
+    outline(shapeElement);
+  }
+
+  hideCursor() {
+    this.cursorAt = null;
+    this.cursor.hidden = true;
   }
 }

@@ -13,12 +13,13 @@ const chromium = await startBrowser();
 try {
   const studio = await openStudio(chromium.browser, server.url);
   await studio.openFile(path.join(site, 'samples/meadow.qcs'));
-  await studio.waitFor("document.getElementById('canvas').width === 300");
+  await studio.waitFor("document.documentElement.dataset.bytes === '39312'");
   await studio.set('colour', '#7a3b12');
   await studio.set('level', 1);
   for (let s = 0; s < 3; s++) {
     const points = [];
-    for (let i = 0; i < 30; i++) points.push([40 + s * 14 + Math.round(4 * Math.sin(i / 3)), 390 - i * 5, 4 + (i % 10)]);
+    for (let i = 0; i < 30; i++)
+      points.push([40 + s * 14 + Math.round(4 * Math.sin(i / 3)), 390 - i * 5, 4 + (i % 10)]);
     await studio.stroke(points);
   }
   writeFileSync(out, await studio.screenshot());
