@@ -33,4 +33,26 @@ add_custom_command(OUTPUT ${QC_SITE}/engine/quillcast-engine.js ${QC_SITE}/engin
   DEPENDS quillcast-engine)
 list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/engine/quillcast-engine.js ${QC_SITE}/engine/quillcast-engine.wasm)
 
+# The packages the pages import, from web/node_modules at the versions of
+# web/package-lock.json (scripts/setup runs npm ci), each file named here.
+set(QC_NODE_MODULES ${CMAKE_CURRENT_SOURCE_DIR}/node_modules)
+set(QC_VENDOR_FILES
+  "gifenc/dist/gifenc.esm.js=gifenc.js"
+  "gifenc/dist/gifenc.esm.js.map=gifenc.esm.js.map"
+  "gifenc/LICENSE.md=gifenc.LICENSE"
+  "mediabunny/dist/bundles/mediabunny.min.mjs=mediabunny.js"
+  "mediabunny/LICENSE=mediabunny.LICENSE")
+foreach(entry ${QC_VENDOR_FILES})
+  string(REPLACE "=" ";" pair ${entry})
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  if(NOT EXISTS ${QC_NODE_MODULES}/${from})
+    message(FATAL_ERROR "${QC_NODE_MODULES}/${from} is missing: run npm ci in web/ (scripts/setup does)")
+  endif()
+  add_custom_command(OUTPUT ${QC_SITE}/vendor/${to}
+    COMMAND ${CMAKE_COMMAND} -E copy ${QC_NODE_MODULES}/${from} ${QC_SITE}/vendor/${to}
+    DEPENDS ${QC_NODE_MODULES}/${from})
+  list(APPEND QC_SITE_OUTPUTS ${QC_SITE}/vendor/${to})
+endforeach()
+
 add_custom_target(web-site ALL DEPENDS ${QC_SITE_OUTPUTS})
