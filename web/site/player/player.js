@@ -6,6 +6,7 @@ import { Engine, ShowStatus } from '../shared/engine-client.js';
 import { ShowTimeline } from '../shared/show-timeline.js';
 import { fetchInput, readDeepLink, watchDrops, watchFilePicker } from '../shared/inputs.js';
 import { defaultZoom, showScaled } from '../shared/pixel-scale.js';
+import { TimelapseExport } from './timelapse-export.js';
 
 const kFps = 60;              // changes a second of the show's clock, at most
 const kHoldSeconds = 3;       // the finished picture before the closing splash
@@ -329,6 +330,8 @@ function start() {
   });
   document.addEventListener('keydown', onKey);
   window.addEventListener('hashchange', followDeepLink);
+
+  new TimelapseExport(document.getElementById('timelapse'), () => current);
 
   listSamples();
   followDeepLink();
