@@ -4,6 +4,7 @@
 // in a worker (timelapse-encoder.js), with progress and a way to cancel.
 // The frame grid is quillcast-render's (timelapse-plan.js).
 import { Engine, ShowStatus } from '../shared/engine-client.js';
+import { readDeepLink } from '../shared/inputs.js';
 import { holdFor, kFormats, kLongestSeconds, kShortestSeconds } from './timelapse-plan.js';
 
 const encoderUrl = new URL('./timelapse-encoder.js', import.meta.url);
@@ -44,7 +45,7 @@ function abortable(promise, signal) {
 
 // The show's changes without splashes, from the start to the finished
 // picture: the player's own recording where it has one, else one made for
-// the time-lapse by an engine of its own.
+// the time-lapse by an engine of its own, under the page's work bound.
 async function showChanges(show, signal) {
   if (!show.splashes && show.recording) {
     return { result: await abortable(show.recording, signal), changes: show.timeline.changes };
@@ -52,7 +53,7 @@ async function showChanges(show, signal) {
   const engine = new Engine();
   signal.addEventListener('abort', () => engine.terminate(), { once: true });
   try {
-    await abortable(engine.open(show.input.name, show.input.blob), signal);
+    await abortable(engine.open(show.input.name, show.input.blob, readDeepLink().work), signal);
     const changes = [];
     const recording = engine.record({ fps: kRecordFps, splashes: false, holdSeconds: 0 }, (batch) => {
       for (const change of batch) changes.push(change);

@@ -315,10 +315,46 @@ describe('the control', () => {
           `length "${length}"`,
         );
       }
+      // A show that a bound cut short has no finished picture to end on.
+      await page.goto(`${server.url}index.html#drawing=/fixtures/hostile.qcs&speed=64&work=5`);
+      await page.waitForFunction(() => /work limit/.test(document.getElementById('message').textContent), {
+        timeout: kShowTimeoutMs,
+      });
+      await openControl(page);
+      await page.$eval('#timelapse-seconds', (input) => (input.value = '10'));
+      await page.click('#timelapse-start');
+      await page.waitForFunction(() => !document.getElementById('timelapse-start').disabled, {
+        timeout: kMakeTimeoutMs,
+      });
+      const [text, className] = await message();
+      assert.match(text, /^The time-lapse failed: hostile\.qcs: stopped after .* the work limit; a time-lapse needs/);
+      assert.equal(className, 'message error');
       assert.deepEqual(page.errors, []);
       await page.close();
     },
   );
+
+  test("works from the keyboard, and the player's keys leave it alone", { timeout: kTestTimeoutMs }, async () => {
+    const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/quick.qcd&speed=end');
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    await page.focus('#timelapse summary');
+    await page.keyboard.press('Space');
+    assert.equal(await page.$eval('#timelapse', (d) => d.open), true, 'Space opens the control');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'timelapse-seconds');
+    await page.keyboard.press('ArrowUp');
+    assert.equal(await page.$eval('#timelapse-seconds', (i) => i.value), '11', 'the arrow steps the length');
+    await page.keyboard.press('Tab');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'timelapse-start');
+    const file = nextDownload(page);
+    await page.keyboard.press('Enter');
+    assert.equal(probe(await file).frames, 11 * 30, 'an 11 s video at 30 frames a second');
+    assert.equal(await page.evaluate(() => document.documentElement.dataset.show), 'ended', 'Space played nothing');
+    assert.equal(await page.$eval('#speed', (s) => s.value), 'end', 'ArrowUp left the speed alone');
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
 
   test(
     'a long time-lapse shows its progress and cancels, while the show plays on',
