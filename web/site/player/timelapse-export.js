@@ -149,7 +149,7 @@ export class TimelapseExport {
     const usable = options.find((o) => !o.disabled);
     this.ui.format.value = usable.value;
     if (!Object.values(encoders).some(Boolean)) {
-      this.say('This browser cannot encode video here, so only the GIF is on offer.', true);
+      this.say('This browser cannot encode video here, so only the GIF is on offer.');
     }
     this.describe();
   }

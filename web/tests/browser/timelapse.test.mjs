@@ -334,6 +334,30 @@ describe('the control', () => {
     },
   );
 
+  test('without a video encoder the GIF is on offer, and says so', { timeout: kTestTimeoutMs }, async () => {
+    const page = await chromium.browser.newPage();
+    page.errors = [];
+    page.on('pageerror', (error) => page.errors.push(String(error)));
+    await page.evaluateOnNewDocument(() => delete window.VideoEncoder);
+    await page.goto(`${server.url}index.html#drawing=/fixtures/quick.qcd&speed=end`);
+    await waitForShow(page, 'ended', kShowTimeoutMs);
+    await openControl(page);
+    await page.waitForSelector('#timelapse-format option[value="gif"]');
+    const options = await page.$$eval('#timelapse-format option', (all) => all.map((o) => [o.value, o.disabled]));
+    assert.deepEqual(options, [
+      ['mp4', true],
+      ['webm', true],
+      ['gif', false],
+    ]);
+    assert.equal(await page.$eval('#timelapse-format', (s) => s.value), 'gif');
+    assert.match(await page.$eval('#timelapse-message', (m) => m.textContent), /cannot encode video here/);
+    const file = nextDownload(page);
+    await page.click('#timelapse-start');
+    assert.equal(probe(await file).codec, 'gif');
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+
   test("works from the keyboard, and the player's keys leave it alone", { timeout: kTestTimeoutMs }, async () => {
     const page = await openPlayer(chromium.browser, server.url, '#drawing=/fixtures/quick.qcd&speed=end');
     await waitForShow(page, 'ended', kShowTimeoutMs);
