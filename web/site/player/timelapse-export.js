@@ -44,11 +44,12 @@ function abortable(promise, signal) {
 }
 
 // The show's changes without splashes, from the start to the finished
-// picture: the player's own recording where it has one, else one made for
-// the time-lapse by an engine of its own, under the page's work bound.
+// picture: the player's own recording where it has one (which the worker
+// gets a copy of), else one made for the time-lapse by an engine of its own,
+// under the page's work bound (which the worker takes over: owned).
 async function showChanges(show, signal) {
   if (!show.splashes && show.recording) {
-    return { result: await abortable(show.recording, signal), changes: show.timeline.changes };
+    return { result: await abortable(show.recording, signal), changes: show.timeline.changes, owned: false };
   }
   const engine = new Engine();
   signal.addEventListener('abort', () => engine.terminate(), { once: true });
@@ -58,7 +59,7 @@ async function showChanges(show, signal) {
     const recording = engine.record({ fps: kRecordFps, splashes: false, holdSeconds: 0 }, (batch) => {
       for (const change of batch) changes.push(change);
     });
-    return { result: await abortable(recording, signal), changes };
+    return { result: await abortable(recording, signal), changes, owned: true };
   } finally {
     engine.terminate();
   }
@@ -73,7 +74,7 @@ function checkPlayed(show, result) {
 }
 
 // The file from the worker: {bytes, mimeType, frames, seconds, exact}.
-function encode(request, signal, onProgress) {
+function encode(request, transfer, signal, onProgress) {
   return new Promise((resolve, reject) => {
     const worker = new Worker(encoderUrl, { type: 'module' });
     const end = (settle, value) => {
@@ -90,7 +91,7 @@ function encode(request, signal, onProgress) {
       event.preventDefault();
       end(reject, new Error(event.message || 'the time-lapse encoder could not start'));
     };
-    worker.postMessage(request);
+    worker.postMessage(request, transfer);
   });
 }
 
@@ -215,10 +216,11 @@ export class TimelapseExport {
     this.busy(true);
     this.say(`Making ${name}…`);
     try {
-      const { result, changes } = await showChanges(show, signal);
+      const { result, changes, owned } = await showChanges(show, signal);
       checkPlayed(show, result);
       const request = { changes, showSeconds: result.seconds, format, seconds, holdSeconds: holdFor(seconds) };
-      const made = await encode(request, signal, (share) => {
+      const transfer = owned ? changes.map((c) => c.rgba.buffer) : [];
+      const made = await encode(request, transfer, signal, (share) => {
         this.ui.progress.value = share;
       });
       this.save(made, name);
