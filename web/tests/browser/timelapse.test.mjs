@@ -7,11 +7,11 @@
 // fixtures (make_fixtures.sh) and build/bin/quillcast-render are there.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { fixtures, openPlayer, root, startBrowser, startServer, waitForShow } from './harness.mjs';
+import { chooseFile, fixtures, openPlayer, root, startBrowser, startServer, waitForShow } from './harness.mjs';
 
 const bin = process.env.QC_BIN || path.join(root, 'build/bin');
 const kSeconds = 10;
@@ -258,6 +258,34 @@ describe("time-lapse downloads equal quillcast-render's time-lapse", () => {
     assert.deepEqual(page.errors, []);
     await page.close();
   });
+
+  test(
+    "a canvas of odd width gives a video padded to even, as the renderer's",
+    { timeout: kTestTimeoutMs },
+    async () => {
+      // The quick sample one pixel wider: a framed window 175 pixels wide.
+      const script = readFileSync(path.join(root, 'samples/quick.qcs'), 'utf8').replace(
+        /^header width 160 /m,
+        'header width 161 ',
+      );
+      writeFileSync(path.join(work, 'odd.qcs'), script);
+      const drawing = path.join(work, 'odd.qcd');
+      execFileSync(path.join(bin, 'quillcast-script'), ['build', path.join(work, 'odd.qcs'), '-o', drawing]);
+      const rendered = path.join(work, 'odd.mp4');
+      const settings = '--duration 4 --hold 0.8 --quiet --video'.split(' ');
+      execFileSync(path.join(bin, 'quillcast-render'), [drawing, ...settings, rendered]);
+      const page = await openPlayer(chromium.browser, server.url);
+      await chooseFile(page, drawing);
+      await waitForShow(page, 'ended', kShowTimeoutMs);
+      const file = await makeTimelapse(page, 'mp4', 4);
+      const want = probe(rendered);
+      const got = probe(file);
+      assert.deepEqual([got.width, got.height, got.frames], [176, 134, 4 * 30]);
+      assert.deepEqual([got.width, got.height, got.frames], [want.width, want.height, want.frames]);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    },
+  );
 
   test(
     'a GIF of a show with splash screens, which the time-lapse leaves out',
