@@ -43,7 +43,12 @@ set(QC_VENDOR_FILES
   "comlink/dist/umd/comlink.js.map=comlink.js.map"
   "comlink/LICENSE=comlink.LICENSE"
   "idb-keyval/dist/index.js=idb-keyval.js"
-  "idb-keyval/LICENCE=idb-keyval.LICENSE")
+  "idb-keyval/LICENCE=idb-keyval.LICENSE"
+  "gifenc/dist/gifenc.esm.js=gifenc.js"
+  "gifenc/dist/gifenc.esm.js.map=gifenc.esm.js.map"
+  "gifenc/LICENSE.md=gifenc.LICENSE"
+  "mediabunny/dist/bundles/mediabunny.min.mjs=mediabunny.js"
+  "mediabunny/LICENSE=mediabunny.LICENSE")
 foreach(entry ${QC_VENDOR_FILES})
   string(REPLACE "=" ";" pair ${entry})
   list(GET pair 0 from)

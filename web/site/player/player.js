@@ -10,6 +10,7 @@ import { cssZoom, zoomPercent } from '../shared/pixel-scale.js';
 import { ZoomView } from '../shared/zoom-view.js';
 import { Shortcuts, releaseFocusAfterPointer } from '../shared/keys.js';
 import { ShowStatus } from '../shared/status.js';
+import { TimelapseExport } from './timelapse-export.js';
 
 const kFps = 60; // changes a second of the show's clock, at most
 const kHoldSeconds = 3; // the finished picture before the closing splash
@@ -472,6 +473,8 @@ function start() {
   document.addEventListener('keydown', (event) => shortcuts.handle(event));
   releaseFocusAfterPointer();
   window.addEventListener('hashchange', followDeepLink);
+
+  new TimelapseExport(document.getElementById('timelapse'), () => current);
 
   listSamples();
   followDeepLink();
