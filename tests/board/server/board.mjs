@@ -87,7 +87,8 @@ export class Board {
 
   // A form sent as a page sends it: with the CSRF cookie and token of a page.
   async form(pagePath, action, fields, { csrf = true } = {}) {
-    const page = await this.get(pagePath);
+    const sent = [this.cookie, this.session].filter(Boolean).join("; ");
+    const page = await this.get(pagePath, sent ? { headers: { cookie: sent } } : {});
     const html = await page.text();
     const cookie = (page.headers.get("set-cookie") ?? this.cookie ?? "").split(";")[0];
     if (page.headers.get("set-cookie")) this.cookie = cookie;
