@@ -18,11 +18,6 @@ add_library(qc_board_pages STATIC pages/render.cpp ${QC_BOARD_ASSETS_CPP})
 target_link_libraries(qc_board_pages PUBLIC nlohmann_json::nlohmann_json)
 qc_warnings(qc_board_pages)
 
-if(NOT TARGET qc_board_engine)
-  add_library(qc_board_engine STATIC engine_unavailable.cpp)
-  qc_warnings(qc_board_engine)
-endif()
-
 add_library(qc_board_jobs STATIC jobs/workers.cpp)
 target_link_libraries(qc_board_jobs PUBLIC qc_board_store PRIVATE qc_board_engine Threads::Threads)
 qc_warnings(qc_board_jobs)

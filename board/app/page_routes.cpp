@@ -277,7 +277,7 @@ void oembed(Context& ctx, const Request& req, Response& res) {
 
 void addPageRoutes(httplib::Server& server, Context& ctx) {
     server.Get("/", [&ctx](const Request& req, Response& res) { listing(ctx, req, res, std::nullopt); });
-    server.Get(R"(/a/([^/]{1,200}))", [&ctx](const Request& req, Response& res) {
+    server.Get(R"(/a/(.{1,200}))", [&ctx](const Request& req, Response& res) {
         listing(ctx, req, res, util::singleLine(req.matches.str(1)));
     });
     server.Get(R"(/p/([a-z0-9]{1,32})/?)", [&ctx](const Request& req, Response& res) { postPage(ctx, req, res, req.matches[1], 0); });
