@@ -102,8 +102,11 @@ export class PostDialog {
       ['post-artist', 'Give the name to show as the artist.'],
     ];
     if (this.continues()) wanted.push(['post-password', 'The password of the post is needed to add a version.']);
+    for (const input of this.form.querySelectorAll('input')) input.removeAttribute('aria-invalid');
     for (const [id, text] of wanted) {
       if (!this.$(id).value.trim()) {
+        this.$(id).setAttribute('aria-invalid', 'true');
+        this.$(id).setAttribute('aria-errormessage', 'post-error');
         this.$(id).focus();
         return text;
       }
