@@ -18,6 +18,10 @@ using Bytes = std::vector<std::uint8_t>;
 struct Limits {
     double seconds = 20;                          // wall-clock deadline of the child
     std::size_t memoryBytes = std::size_t{3} << 30;  // address-space bound of the child
+    // The renderer's work bound (units of emu/desktop.h: a line point, or 1024
+    // pixels filled); 0: the renderer's default, which every sample keeps well
+    // within. A drawing that reaches it is refused as taking too long to play.
+    std::uint64_t workUnits = 0;
 };
 
 // A posted file (.qcd, .qcs or a player .exe), checked by playing it.
@@ -39,9 +43,15 @@ Checked checkDrawing(const Bytes& upload, const std::string& fileName, const Lim
 Bytes renderGif(const Bytes& drawing, const Limits& = {}, const std::function<void(double)>& progress = {});
 Bytes renderMp4(const Bytes& drawing, const Limits& = {}, const std::function<void(double)>& progress = {});
 
-// Downloads made on request.
-Bytes makePlayer(const Bytes& drawing);        // a player .exe with the drawing embedded and sealed
-std::string scriptText(const Bytes& drawing);  // the drawing's text form (.qcs)
+// Downloads made on request. Both throw std::runtime_error with a message on failure.
+// makePlayer writes into a copy of the built Windows player: playerPath, or
+// when empty defaultPlayerPath(); a missing player is a clear error.
+Bytes makePlayer(const Bytes& drawing, const std::string& playerPath = {});  // a player .exe, sealed
+std::string scriptText(const Bytes& drawing, const Limits& = {});           // the drawing's text form (.qcs)
+
+// $QUILLCAST_PLAYER when set, else the player the build knows of
+// (build-win/bin/quillcast.exe beside the sources).
+std::string defaultPlayerPath();
 
 // quillcast-board's hidden child entry ("quillcast-board __engine ..."): main()
 // hands its arguments here when argv[1] is "__engine" and returns what this returns.

@@ -39,8 +39,8 @@ std::string findFfmpeg() {
     return "";
 }
 
-VideoSink::VideoSink(std::string path, double framesPerSecond)
-    : path_(std::move(path)), rate_(framesPerSecond > 0 ? framesPerSecond : 30) {}
+VideoSink::VideoSink(std::string path, double framesPerSecond, std::string preset)
+    : path_(std::move(path)), rate_(framesPerSecond > 0 ? framesPerSecond : 30), preset_(std::move(preset)) {}
 
 VideoSink::~VideoSink() {
     if (child_ > 0) stopEncoder();
@@ -73,18 +73,19 @@ bool VideoSink::startEncoder(int width, int height) {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%.6g", rate_);
     const std::string output = file_.temporaryPath();
+    // Players want even sizes for 4:2:0 video: pad by a pixel when odd.
+    std::vector<const char*> args = {ffmpeg_.c_str(), "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+                                     "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size.c_str(), "-r", rate,
+                                     "-i", "pipe:0", "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"};
+    if (!preset_.empty()) args.insert(args.end(), {"-preset", preset_.c_str()});
+    args.insert(args.end(), {output.c_str(), nullptr});
     child_ = ::fork();
     if (child_ < 0) return fail(std::strerror(errno));
     if (child_ == 0) {
         ::dup2(fds[0], STDIN_FILENO);
         ::close(fds[0]);
         ::close(fds[1]);
-        // Players want even sizes for 4:2:0 video: pad by a pixel when odd.
-        const char* args[] = {ffmpeg_.c_str(), "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                              "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size.c_str(), "-r", rate,
-                              "-i", "pipe:0", "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p",
-                              output.c_str(), nullptr};
-        ::execv(ffmpeg_.c_str(), const_cast<char* const*>(args));
+        ::execv(ffmpeg_.c_str(), const_cast<char* const*>(args.data()));
         ::_exit(127);
     }
     ::close(fds[0]);

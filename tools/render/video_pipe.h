@@ -18,7 +18,8 @@ std::string findFfmpeg();
 
 class VideoSink : public FrameSink {
 public:
-    VideoSink(std::string path, double framesPerSecond);
+    // preset: the H.264 encoder's speed against size ("veryfast"); empty: ffmpeg's default.
+    VideoSink(std::string path, double framesPerSecond, std::string preset = {});
     ~VideoSink() override;
 
     bool open() override;
@@ -33,6 +34,7 @@ private:
 
     std::string path_;
     double rate_;
+    std::string preset_;
     std::string ffmpeg_;
     AtomicFile file_;
     pid_t child_ = -1;

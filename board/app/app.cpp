@@ -1,0 +1,128 @@
+#include "board/app/app.h"
+
+#include "board/app/context.h"
+#include "board/http/server.h"
+#include "board/jobs/workers.h"
+#include "board/store/migrations.h"
+#include "board/store/sqlite_database.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+
+namespace board::app {
+
+struct App::Parts {
+    Config config;
+    store::SqliteDatabase db;
+    store::BoardStore store;
+    jobs::Workers workers;
+    Context ctx;
+    http::Server server;
+    std::mutex logMutex;
+
+    static jobs::Settings jobSettings(const Config& c) {
+        jobs::Settings s;
+        s.workers = c.workers;
+        s.leaseMs = c.jobLeaseMs;
+        s.maxAttempts = c.jobAttempts;
+        s.backoffMs = c.jobBackoffMs;
+        s.limits.seconds = c.timelapseSeconds;
+        return s;
+    }
+
+    static http::Limits httpLimits(const Config& c) {
+        http::Limits l;
+        l.bodyBytes = std::max(c.uploadBytes, c.formBytes) + 64 * 1024;
+        l.threads = c.threads;
+        return l;
+    }
+
+    static std::vector<http::BodyLimit> bodyLimits(const Config& c) {
+        // Multipart framing adds a little to the file and the fields.
+        return {{"POST", "/api/posts", c.uploadBytes + 16 * 1024},
+                {"POST", "/p/", c.formBytes},
+                {"POST", "/mod/", c.formBytes}};
+    }
+
+    explicit Parts(const Config& c)
+        : config(c),
+          db(c.dataDir + "/board.sqlite3"),
+          store(db),
+          workers(store, jobSettings(c)),
+          ctx(c, store, workers),
+          server(httpLimits(c), bodyLimits(c), false) {}
+};
+
+namespace {
+Config prepared(Config c) {
+    std::filesystem::create_directories(c.dataDir);
+    return c;
+}
+}  // namespace
+
+App::App(const Config& config) {
+    Config c = prepared(config);
+    {
+        store::SqliteDatabase db(c.dataDir + "/board.sqlite3");
+        store::migrate(db);
+    }
+    parts_ = std::make_unique<Parts>(c);
+    auto& s = parts_->server.routes();
+    Context& ctx = parts_->ctx;
+
+    s.set_post_routing_handler([&ctx](const httplib::Request& req, httplib::Response& res) {
+        // The web player's page may be embedded anywhere (oEmbed); the rest only here.
+        bool frameable = req.path == "/player/" || req.path == "/index.html" || req.path.rfind("/player/", 0) == 0;
+        http::securityHeaders(res, frameable);
+    });
+    s.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+        std::string line = http::logLine(req, res);
+        std::lock_guard<std::mutex> lock(parts_->logMutex);
+        std::fprintf(stdout, "%s\n", line.c_str());
+        std::fflush(stdout);
+    });
+    s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
+        std::string what = "unknown";
+        try {
+            if (ep) std::rethrow_exception(ep);
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        std::fprintf(stderr, "error: %s\n", what.c_str());
+        http::jsonError(res, 500, "the board met an internal error; nothing was stored");
+    });
+
+    addMediaRoutes(s, ctx);  // /media, /_board and /healthz first: the busiest
+    addApiRoutes(s, ctx);
+    addModerationRoutes(s, ctx);
+    addPageRoutes(s, ctx);
+    addSiteRoutes(s, ctx);  // the site's files last: every other path is the board's
+}
+
+App::~App() = default;
+
+bool App::bind() {
+    if (!parts_->server.bind(parts_->config.host, parts_->config.port)) {
+        std::fprintf(stderr, "quillcast-board: cannot listen on %s:%d: %s\n", parts_->config.host.c_str(),
+                     parts_->config.port, std::strerror(errno));
+        return false;
+    }
+    parts_->ctx.setPort(parts_->server.port());
+    return true;
+}
+
+int App::port() const { return parts_->server.port(); }
+
+void App::serve() {
+    parts_->workers.start();
+    parts_->server.serve();
+    parts_->workers.stop();
+}
+
+void App::stop() { parts_->server.stop(); }
+
+}  // namespace board::app

@@ -1,0 +1,421 @@
+#include "board/store/board_store.h"
+
+#include "board/security/crypto.h"
+#include "board/util/clock.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace board::store {
+namespace {
+
+const char* kPostColumns =
+    "p.seq, p.id, p.title, p.artist, p.created, p.latest, p.hidden, v.thumbnail, v.picture, v.width, v.height, "
+    "v.show_seconds";
+
+Post readPost(const Row& r) {
+    Post p;
+    p.seq = r.integer(0);
+    p.id = r.text(1);
+    p.title = r.text(2);
+    p.artist = r.text(3);
+    p.created = r.text(4);
+    p.latest = static_cast<int>(r.integer(5));
+    p.hidden = r.integer(6) != 0;
+    p.thumbnail = r.text(7);
+    p.picture = r.text(8);
+    p.width = static_cast<int>(r.integer(9));
+    p.height = static_cast<int>(r.integer(10));
+    p.showSeconds = r.real(11);
+    return p;
+}
+
+Comment readComment(const Row& r) {
+    Comment c;
+    c.id = r.integer(0);
+    c.postId = r.text(1);
+    c.name = r.text(2);
+    c.body = r.text(3);
+    c.created = r.text(4);
+    c.hidden = r.integer(5) != 0;
+    c.hasPassword = !r.isNull(6);
+    c.address = r.text(7);
+    return c;
+}
+
+const char* kCommentColumns = "id, post_id, name, body, created, hidden, password_hash, address";
+
+Value optionalText(const std::optional<std::string>& s) {
+    if (s) return *s;
+    return nullptr;
+}
+
+}  // namespace
+
+void BoardStore::putMedia(Connection& c, const std::string& sha, const std::string& type, const Blob& bytes) {
+    c.run("INSERT INTO media(sha256, type, bytes, created) VALUES($1, $2, $3, $4) ON CONFLICT(sha256) DO NOTHING",
+          {sha, type, bytes, util::nowIso()});
+}
+
+void BoardStore::insertVersion(Connection& c, const std::string& id, int number, const std::string& title,
+                               const NewVersion& v) {
+    std::string drawing = security::sha256Hex(v.drawing);
+    std::string picture = security::sha256Hex(v.picture);
+    std::string thumbnail = security::sha256Hex(v.thumbnail);
+    putMedia(c, drawing, "qcd", v.drawing);
+    putMedia(c, picture, "png", v.picture);
+    putMedia(c, thumbnail, "png", v.thumbnail);
+    std::string now = util::nowIso();
+    c.run("INSERT INTO versions(post_id, version, title, created, drawing, picture, thumbnail, width, height, "
+          "show_seconds) VALUES($1, $2, $3, $4, $5, $6, $7, $8, $9, $10)",
+          {id, std::int64_t{number}, title, now, drawing, picture, thumbnail, std::int64_t{v.width},
+           std::int64_t{v.height}, v.showSeconds});
+    for (const char* kind : {"gif", "mp4"})
+        c.run("INSERT INTO jobs(post_id, version, kind, state, created) VALUES($1, $2, $3, 'queued', $4)",
+              {id, std::int64_t{number}, std::string(kind), now});
+}
+
+std::string BoardStore::createPost(const std::string& title, const std::string& artist,
+                                   const std::optional<std::string>& passwordHash, const NewVersion& v) {
+    auto c = db_.acquire();
+    for (;;) {
+        std::string id = security::randomId(8);
+        Transaction t(*c);
+        if (!c->query("SELECT 1 FROM posts WHERE id = $1", {id}).empty()) continue;  // taken: draw again
+        c->run("INSERT INTO posts(id, title, artist, password_hash, created, latest) VALUES($1, $2, $3, $4, $5, 1)",
+               {id, title, artist, optionalText(passwordHash), util::nowIso()});
+        insertVersion(*c, id, 1, title, v);
+        t.commit();
+        return id;
+    }
+}
+
+int BoardStore::addVersion(const std::string& id, const std::optional<std::string>& title, const NewVersion& v) {
+    auto c = db_.acquire();
+    Transaction t(*c);
+    auto rows = c->query("SELECT latest, title FROM posts WHERE id = $1", {id});
+    if (rows.empty()) return 0;
+    int number = static_cast<int>(rows[0].integer(0)) + 1;
+    std::string newTitle = title ? *title : rows[0].text(1);
+    c->run("UPDATE posts SET latest = $2, title = $3 WHERE id = $1", {id, std::int64_t{number}, newTitle});
+    insertVersion(*c, id, number, newTitle, v);
+    t.commit();
+    return number;
+}
+
+std::optional<Post> BoardStore::post(const std::string& id) {
+    auto c = db_.acquire();
+    auto rows = c->query(std::string("SELECT ") + kPostColumns +
+                             " FROM posts p JOIN versions v ON v.post_id = p.id AND v.version = p.latest"
+                             " WHERE p.id = $1",
+                         {id});
+    if (rows.empty()) return std::nullopt;
+    return readPost(rows[0]);
+}
+
+std::vector<Post> BoardStore::posts(std::int64_t before, int limit, const std::optional<std::string>& artist,
+                                    bool withHidden) {
+    auto c = db_.acquire();
+    std::string sql = std::string("SELECT ") + kPostColumns +
+                      " FROM posts p JOIN versions v ON v.post_id = p.id AND v.version = p.latest"
+                      " WHERE ($1 = 0 OR p.seq < $1) AND ($2 = 1 OR p.hidden = 0) AND ($3 IS NULL OR p.artist = $3)"
+                      " ORDER BY p.seq DESC LIMIT $4";
+    std::vector<Post> out;
+    for (auto& r : c->query(sql, {before, std::int64_t{withHidden ? 1 : 0}, optionalText(artist),
+                                  std::int64_t{limit}}))
+        out.push_back(readPost(r));
+    return out;
+}
+
+std::vector<Version> BoardStore::versions(const std::string& id) {
+    auto c = db_.acquire();
+    std::vector<Version> out;
+    for (auto& r : c->query("SELECT version, title, created, drawing, picture, thumbnail, width, height, "
+                            "show_seconds FROM versions WHERE post_id = $1 ORDER BY version",
+                            {id})) {
+        Version v;
+        v.version = static_cast<int>(r.integer(0));
+        v.title = r.text(1);
+        v.created = r.text(2);
+        v.drawing = r.text(3);
+        v.picture = r.text(4);
+        v.thumbnail = r.text(5);
+        v.width = static_cast<int>(r.integer(6));
+        v.height = static_cast<int>(r.integer(7));
+        v.showSeconds = r.real(8);
+        out.push_back(v);
+    }
+    for (auto& r : c->query("SELECT version, kind, state, result, error FROM jobs WHERE post_id = $1", {id})) {
+        auto it = std::find_if(out.begin(), out.end(), [&](const Version& v) { return v.version == r.integer(0); });
+        if (it == out.end()) continue;
+        JobState& s = r.text(1) == "gif" ? it->gif : it->mp4;
+        s.state = r.text(2);
+        s.result = r.text(3);
+        s.error = r.text(4);
+    }
+    return out;
+}
+
+std::optional<std::string> BoardStore::postPasswordHash(const std::string& id) {
+    auto c = db_.acquire();
+    auto rows = c->query("SELECT password_hash FROM posts WHERE id = $1", {id});
+    if (rows.empty() || rows[0].isNull(0)) return std::nullopt;
+    return rows[0].text(0);
+}
+
+bool BoardStore::setPostHidden(const std::string& id, bool hidden) {
+    auto c = db_.acquire();
+    return c->run("UPDATE posts SET hidden = $2 WHERE id = $1", {id, std::int64_t{hidden ? 1 : 0}}) > 0;
+}
+
+bool BoardStore::deletePost(const std::string& id) {
+    auto c = db_.acquire();
+    return c->run("DELETE FROM posts WHERE id = $1", {id}) > 0;
+}
+
+std::optional<Media> BoardStore::media(const std::string& sha256) {
+    auto c = db_.acquire();
+    auto rows = c->query("SELECT type, bytes FROM media WHERE sha256 = $1", {sha256});
+    if (rows.empty()) return std::nullopt;
+    return Media{rows[0].text(0), rows[0].blob(1)};
+}
+
+bool BoardStore::hasMedia(const std::string& sha256) {
+    auto c = db_.acquire();
+    return !c->query("SELECT 1 FROM media WHERE sha256 = $1", {sha256}).empty();
+}
+
+std::int64_t BoardStore::addComment(const std::string& postId, const std::string& name, const std::string& body,
+                                    const std::optional<std::string>& passwordHash, const std::string& address) {
+    auto c = db_.acquire();
+    auto rows = c->query("INSERT INTO comments(post_id, name, body, password_hash, address, created) "
+                         "VALUES($1, $2, $3, $4, $5, $6) RETURNING id",
+                         {postId, name, body, optionalText(passwordHash), address, util::nowIso()});
+    return rows.at(0).integer(0);
+}
+
+std::vector<Comment> BoardStore::comments(const std::string& postId, bool withHidden) {
+    auto c = db_.acquire();
+    std::vector<Comment> out;
+    for (auto& r : c->query(std::string("SELECT ") + kCommentColumns +
+                                " FROM comments WHERE post_id = $1 AND ($2 = 1 OR hidden = 0) ORDER BY id",
+                            {postId, std::int64_t{withHidden ? 1 : 0}}))
+        out.push_back(readComment(r));
+    return out;
+}
+
+std::vector<Comment> BoardStore::recentComments(int limit) {
+    auto c = db_.acquire();
+    std::vector<Comment> out;
+    for (auto& r : c->query(std::string("SELECT ") + kCommentColumns + " FROM comments ORDER BY id DESC LIMIT $1",
+                            {std::int64_t{limit}}))
+        out.push_back(readComment(r));
+    return out;
+}
+
+std::optional<Comment> BoardStore::comment(std::int64_t id) {
+    auto c = db_.acquire();
+    auto rows = c->query(std::string("SELECT ") + kCommentColumns + " FROM comments WHERE id = $1", {id});
+    if (rows.empty()) return std::nullopt;
+    return readComment(rows[0]);
+}
+
+std::optional<std::string> BoardStore::commentPasswordHash(std::int64_t id) {
+    auto c = db_.acquire();
+    auto rows = c->query("SELECT password_hash FROM comments WHERE id = $1", {id});
+    if (rows.empty() || rows[0].isNull(0)) return std::nullopt;
+    return rows[0].text(0);
+}
+
+bool BoardStore::setCommentHidden(std::int64_t id, bool hidden) {
+    auto c = db_.acquire();
+    return c->run("UPDATE comments SET hidden = $2 WHERE id = $1", {id, std::int64_t{hidden ? 1 : 0}}) > 0;
+}
+
+bool BoardStore::deleteComment(std::int64_t id) {
+    auto c = db_.acquire();
+    return c->run("DELETE FROM comments WHERE id = $1", {id}) > 0;
+}
+
+std::optional<Job> BoardStore::claimJob(std::int64_t leaseMs) {
+    auto c = db_.acquire();
+    std::int64_t now = util::nowMs();
+    Transaction t(*c);
+    auto rows = c->query(
+        "SELECT j.id, j.post_id, j.version, j.kind, j.attempts, m.bytes FROM jobs j"
+        " JOIN versions v ON v.post_id = j.post_id AND v.version = j.version"
+        " JOIN media m ON m.sha256 = v.drawing"
+        " WHERE (j.state = 'queued' AND j.run_after <= $1) OR (j.state = 'running' AND j.lease_until < $1)"
+        " ORDER BY j.id LIMIT 1",
+        {now});
+    if (rows.empty()) return std::nullopt;
+    Job job;
+    job.id = rows[0].integer(0);
+    job.postId = rows[0].text(1);
+    job.version = static_cast<int>(rows[0].integer(2));
+    job.kind = rows[0].text(3);
+    job.attempts = static_cast<int>(rows[0].integer(4)) + 1;
+    job.drawing = rows[0].blob(5);
+    c->run("UPDATE jobs SET state = 'running', attempts = $2, lease_until = $3 WHERE id = $1",
+           {job.id, std::int64_t{job.attempts}, now + leaseMs});
+    t.commit();
+    return job;
+}
+
+void BoardStore::finishJob(std::int64_t id, const std::string& type, const Blob& result) {
+    std::string sha = security::sha256Hex(result);
+    auto c = db_.acquire();
+    Transaction t(*c);
+    putMedia(*c, sha, type, result);
+    c->run("UPDATE jobs SET state = 'done', result = $2, error = NULL WHERE id = $1", {id, sha});
+    t.commit();
+}
+
+void BoardStore::failJob(std::int64_t id, const std::string& message, int maxAttempts, std::int64_t backoffMs) {
+    auto c = db_.acquire();
+    Transaction t(*c);
+    auto rows = c->query("SELECT attempts FROM jobs WHERE id = $1", {id});
+    if (rows.empty()) return;
+    auto attempts = rows[0].integer(0);
+    if (attempts >= maxAttempts) {
+        c->run("UPDATE jobs SET state = 'failed', error = $2 WHERE id = $1", {id, message});
+    } else {
+        std::int64_t delay = backoffMs << std::min<std::int64_t>(attempts - 1, 16);
+        c->run("UPDATE jobs SET state = 'queued', error = $2, run_after = $3 WHERE id = $1",
+               {id, message, util::nowMs() + delay});
+    }
+    t.commit();
+}
+
+int BoardStore::unfinishedJobs() {
+    auto c = db_.acquire();
+    return static_cast<int>(
+        c->query("SELECT COUNT(*) FROM jobs WHERE state IN ('queued', 'running')").at(0).integer(0));
+}
+
+void BoardStore::addModerator(const std::string& name, const std::string& passwordHash) {
+    auto c = db_.acquire();
+    c->run("INSERT INTO moderators(name, password_hash, created) VALUES($1, $2, $3)"
+           " ON CONFLICT(name) DO UPDATE SET password_hash = excluded.password_hash",
+           {name, passwordHash, util::nowIso()});
+}
+
+std::optional<std::string> BoardStore::moderatorPasswordHash(const std::string& name) {
+    auto c = db_.acquire();
+    auto rows = c->query("SELECT password_hash FROM moderators WHERE name = $1", {name});
+    if (rows.empty()) return std::nullopt;
+    return rows[0].text(0);
+}
+
+void BoardStore::createSession(const std::string& tokenHash, const std::string& moderator, std::int64_t expiresMs) {
+    auto c = db_.acquire();
+    c->run("DELETE FROM sessions WHERE expires < $1", {util::nowMs()});
+    c->run("INSERT INTO sessions(token_hash, moderator, expires) VALUES($1, $2, $3)", {tokenHash, moderator, expiresMs});
+}
+
+std::optional<std::string> BoardStore::sessionModerator(const std::string& tokenHash) {
+    auto c = db_.acquire();
+    auto rows = c->query("SELECT moderator FROM sessions WHERE token_hash = $1 AND expires > $2",
+                         {tokenHash, util::nowMs()});
+    if (rows.empty()) return std::nullopt;
+    return rows[0].text(0);
+}
+
+void BoardStore::deleteSession(const std::string& tokenHash) {
+    auto c = db_.acquire();
+    c->run("DELETE FROM sessions WHERE token_hash = $1", {tokenHash});
+}
+
+bool BoardStore::addBan(const std::string& network, const std::string& moderator) {
+    auto c = db_.acquire();
+    return c->run("INSERT INTO bans(network, moderator, created) VALUES($1, $2, $3) ON CONFLICT(network) DO NOTHING",
+                  {network, moderator, util::nowIso()}) > 0;
+}
+
+bool BoardStore::removeBan(std::int64_t id) {
+    auto c = db_.acquire();
+    return c->run("DELETE FROM bans WHERE id = $1", {id}) > 0;
+}
+
+std::vector<Ban> BoardStore::bans() {
+    auto c = db_.acquire();
+    std::vector<Ban> out;
+    for (auto& r : c->query("SELECT id, network, moderator, created FROM bans ORDER BY id"))
+        out.push_back(Ban{r.integer(0), r.text(1), r.text(2), r.text(3)});
+    return out;
+}
+
+void BoardStore::addReport(const std::string& postId, const std::string& reason, const std::string& address) {
+    auto c = db_.acquire();
+    c->run("INSERT INTO reports(post_id, reason, address, created) VALUES($1, $2, $3, $4)",
+           {postId, reason, address, util::nowIso()});
+}
+
+std::vector<Report> BoardStore::openReports() {
+    auto c = db_.acquire();
+    std::vector<Report> out;
+    for (auto& r : c->query("SELECT r.id, r.post_id, p.title, r.reason, r.address, r.created FROM reports r"
+                            " JOIN posts p ON p.id = r.post_id WHERE r.resolved = 0 ORDER BY r.id DESC LIMIT 200"))
+        out.push_back(Report{r.integer(0), r.text(1), r.text(2), r.text(3), r.text(4), r.text(5)});
+    return out;
+}
+
+bool BoardStore::resolveReport(std::int64_t id) {
+    auto c = db_.acquire();
+    return c->run("UPDATE reports SET resolved = 1 WHERE id = $1", {id}) > 0;
+}
+
+void BoardStore::audit(const std::string& moderator, const std::string& action, const std::string& target) {
+    auto c = db_.acquire();
+    c->run("INSERT INTO audit(moderator, action, target, created) VALUES($1, $2, $3, $4)",
+           {moderator, action, target, util::nowIso()});
+}
+
+std::vector<AuditEntry> BoardStore::auditLog(int limit) {
+    auto c = db_.acquire();
+    std::vector<AuditEntry> out;
+    for (auto& r : c->query("SELECT moderator, action, target, created FROM audit ORDER BY id DESC LIMIT $1",
+                            {std::int64_t{limit}}))
+        out.push_back(AuditEntry{r.text(0), r.text(1), r.text(2), r.text(3)});
+    return out;
+}
+
+double BoardStore::takeToken(const std::string& key, double capacity, double perSecond) {
+    auto c = db_.acquire();
+    std::int64_t now = util::nowMs();
+    Transaction t(*c);
+    double tokens = capacity;
+    auto rows = c->query("SELECT tokens, updated_ms FROM rate_buckets WHERE key = $1", {key});
+    if (!rows.empty()) {
+        double elapsed = static_cast<double>(std::max<std::int64_t>(0, now - rows[0].integer(1))) / 1000.0;
+        tokens = std::min(capacity, rows[0].real(0) + elapsed * perSecond);
+    }
+    double wait = 0;
+    if (tokens >= 1) tokens -= 1;
+    else wait = perSecond > 0 ? (1 - tokens) / perSecond : 3600;
+    c->run("INSERT INTO rate_buckets(key, tokens, updated_ms) VALUES($1, $2, $3)"
+           " ON CONFLICT(key) DO UPDATE SET tokens = excluded.tokens, updated_ms = excluded.updated_ms",
+           {key, tokens, now});
+    t.commit();
+    return wait;
+}
+
+std::string BoardStore::setting(const std::string& key, const std::string& initial) {
+    auto c = db_.acquire();
+    Transaction t(*c);
+    auto rows = c->query("SELECT value FROM settings WHERE key = $1", {key});
+    if (!rows.empty()) return rows[0].text(0);
+    c->run("INSERT INTO settings(key, value) VALUES($1, $2)", {key, initial});
+    t.commit();
+    return initial;
+}
+
+std::vector<BoardStore::StoredVersion> BoardStore::allVersions() {
+    auto c = db_.acquire();
+    std::vector<StoredVersion> out;
+    for (auto& r : c->query("SELECT post_id, version, drawing, picture FROM versions ORDER BY post_id, version"))
+        out.push_back(StoredVersion{r.text(0), static_cast<int>(r.integer(1)), r.text(2), r.text(3)});
+    return out;
+}
+
+}  // namespace board::store
