@@ -1,4 +1,4 @@
-#include "drawing/format.h"
+#include "format/format.h"
 
 #include <algorithm>
 #include <cstring>

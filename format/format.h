@@ -36,7 +36,8 @@
 //
 // What is here:
 //   - the layout constants and the small decoders of record values;
-//   - little-endian readers and writers (drawing/little_endian.h);
+//   - little-endian readers and writers (format/little_endian.h);
+//   - the values records carry: colour selectors, the palette flag, pen modes;
 //   - Drawing: a block taken apart losslessly, with parseBlock and
 //     parsePrologue to read one and encodeDrawing/encodeBlock to write one;
 //   - BlockWriter: builds a block record by record (samples, tests, tools).
@@ -46,7 +47,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "drawing/little_endian.h"
+#include "format/little_endian.h"
 
 namespace format {
 
@@ -134,6 +135,15 @@ constexpr std::uint32_t colourSelector(std::uint32_t value) { return value >> kS
 constexpr std::uint32_t colourValue(std::uint32_t rgb, std::uint32_t selector) {
     return (rgb & kColourMask) | (selector & 15) << kSelectorShift;
 }
+// Which of the pen's three colours a ColourRecord sets.
+enum ColourSelector : std::uint32_t { kPenColour = 0, kSecondColour = 1, kThirdColour = 2 };
+
+// The colour references the engine holds carry this flag: the platform then
+// takes the nearest colour of the realised palette.
+constexpr std::uint32_t kPaletteFlag = 0x2000000;
+
+// PenModeRecord values (low 16 bits).
+enum PenModeValue : std::int16_t { kBlend = 1, kDarken = 2, kSmudge = 3, kSpeckle = 4 };
 
 // Stroke points with pressure (FormatMarker 48), every point after the first.
 constexpr int kPressureShift = 12;

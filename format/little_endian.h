@@ -1,7 +1,7 @@
 // Little-endian integers in byte buffers: the byte order of the drawing
 // format and of the Windows files the tools and the emulation read (program
 // headers, bitmaps, resource data). Part of the format module
-// (drawing/format.h brings it in); it stands alone so that code below the
+// (format/format.h brings it in); it stands alone so that code below the
 // drawing layer can use it without the rest of the format.
 //
 // The callers check bounds: each function touches exactly 2 or 4 bytes at p.

@@ -1,12 +1,12 @@
-#include "tools/embed/embed.h"
+#include "engine/embed/embed.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "canvas/canvas.h"
-#include "drawing/format.h"
+#include "format/format.h"
 #include "shell/seal.h"
-#include "tools/common/show_timeline.h"
+#include "engine/player/show_timeline.h"
 
 namespace embed {
 

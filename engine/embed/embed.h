@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/script/drawing_summary.h"
+#include "engine/script/drawing_summary.h"
 
 namespace embed {
 

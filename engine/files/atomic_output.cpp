@@ -1,4 +1,4 @@
-#include "tools/common/atomic_output.h"
+#include "engine/files/atomic_output.h"
 
 #include <cerrno>
 #include <cstring>

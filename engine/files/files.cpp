@@ -1,10 +1,10 @@
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "tools/common/atomic_output.h"
+#include "engine/files/atomic_output.h"
 
 namespace tools {
 

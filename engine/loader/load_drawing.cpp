@@ -1,12 +1,12 @@
-#include "tools/script/load_drawing.h"
+#include "engine/loader/load_drawing.h"
 
 #include <algorithm>
 #include <initializer_list>
 #include <string>
 
-#include "tools/common/files.h"
-#include "tools/common/show_input.h"
-#include "tools/script/script_reader.h"
+#include "engine/files/files.h"
+#include "engine/loader/show_input.h"
+#include "engine/script/script_reader.h"
 
 namespace script {
 

@@ -1,8 +1,8 @@
-#include "tools/common/show_input.h"
+#include "engine/loader/show_input.h"
 
-#include "drawing/format.h"
+#include "format/format.h"
 #include "shell/seal.h"
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 
 namespace tools {
 

@@ -1,6 +1,6 @@
 // What the tools accept as a drawing: a bare DrawingBlock file (exactly
 // 451000 bytes) or a built player, whose block is read out of it. The
-// authoring tools take a script as well (tools/script/load_drawing.h), on
+// authoring tools take a script as well (engine/loader/load_drawing.h), on
 // top of this one loader.
 #pragma once
 

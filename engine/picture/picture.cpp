@@ -1,4 +1,4 @@
-#include "tools/common/picture.h"
+#include "engine/picture/picture.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tools/render/picture_diff.h"
+#include "engine/picture/picture_diff.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // changed, not by whole pictures.
 #pragma once
 
-#include "tools/common/picture.h"
+#include "engine/picture/picture.h"
 
 namespace tools {
 

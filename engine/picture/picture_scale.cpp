@@ -1,4 +1,4 @@
-#include "tools/render/picture_scale.h"
+#include "engine/picture/picture_scale.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Nearest-neighbour scaling, so the brush's pixels stay crisp.
 #pragma once
 
-#include "tools/common/picture.h"
+#include "engine/picture/picture.h"
 
 namespace tools {
 

@@ -1,17 +1,14 @@
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 #include <algorithm>
 
 #include "canvas/canvas.h"
-#include "canvas/pen_state.h"
 #include "drawing/block.h"
-#include "drawing/format.h"
-#include "drawing/prologue.h"
-#include "drawing/reader.h"
+#include "format/format.h"
 #include "platform/emu/desktop.h"
 #include "resources/compiled_resources.h"
+#include "shell/host.h"
 #include "shell/player_window.h"
-#include "shell/state.h"
 #include "shell/win_main.h"
 
 namespace tools {
@@ -79,7 +76,7 @@ Picture windowPicture() {
 
 Picture screenPicture() { return toPicture(emu::captureDesktop()); }
 
-double shareOfDrawingRead() { return static_cast<double>(drawingCursor) / format::kDrawingBlockSize; }
+double shareOfDrawingRead() { return static_cast<double>(readerPosition()) / format::kDrawingBlockSize; }
 
 bool isDrawingDone() { return !isDrawingPresent() || isDrawingUsedUp(); }
 
@@ -94,20 +91,13 @@ void drawingCanvasSize(const std::vector<std::uint8_t>& block, int& width, int& 
 
 bool isCanvasHeld(int width, int height) { return emu::isSurfaceBacked(width + 2 * kFrameBorder, height + 2 * kFrameBorder); }
 
-void resetPlayerState() {
-    resetShellState();
-    resetDrawingReader();
-    resetPrologue();
-    resetPenState();
-}
-
 ShowOutcome runShow(const ShowSetup& setup) {
     ShowOutcome outcome;
     if (setup.block.size() != format::kDrawingBlockSize) {
         outcome.message = "a drawing is exactly 451000 bytes";
         return outcome;
     }
-    resetPlayerState();
+    resetPlayer();
     emu::resetDesktop(setup.screenWidth, setup.screenHeight);
     emu::setTimerResolution(setup.timerResolutionNs);
     loadDrawingBlock(setup.block.data());
@@ -159,9 +149,9 @@ ShowOutcome runShow(const ShowSetup& setup) {
         outcome.corrupted = true;
         outcome.message = emu::lastMessageBoxText();
     }
-    outcome.decisions = pixelDecisions;
-    outcome.canvasWidth = drawingHeader.width;
-    outcome.canvasHeight = drawingHeader.height;
+    outcome.decisions = pixelDecisionCount();
+    outcome.canvasWidth = drawingWidth();
+    outcome.canvasHeight = drawingHeight();
     if (setup.progress && outcome.captured) setup.progress(shareOfDrawingRead());
     return outcome;
 }

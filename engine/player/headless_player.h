@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "tools/common/picture.h"
+#include "engine/picture/picture.h"
 
 namespace tools {
 
@@ -88,9 +88,6 @@ void drawingCanvasSize(const std::vector<std::uint8_t>& block, int& width, int& 
 // Whether the emulated desktop can hold the framed window of such a canvas;
 // a larger one shows nothing and no picture can be taken of it.
 bool isCanvasHeld(int width, int height);
-
-// Puts every piece of process-wide player state back to its start value.
-void resetPlayerState();
 
 // Plays the block as the player would and takes the picture.
 ShowOutcome runShow(const ShowSetup& setup);

@@ -1,4 +1,4 @@
-#include "tools/render/show_clock.h"
+#include "engine/player/show_clock.h"
 
 #include "platform/emu/clock_model.h"
 

@@ -1,4 +1,4 @@
-#include "tools/common/show_timeline.h"
+#include "engine/player/show_timeline.h"
 
 #include "platform/emu/desktop.h"
 #include "shell/player_window.h"

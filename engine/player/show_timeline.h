@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/emu/clock_model.h"
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 namespace tools {
 

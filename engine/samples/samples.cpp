@@ -1,9 +1,9 @@
-#include "tools/samples/samples.h"
+#include "engine/samples/samples.h"
 
 #include <cmath>
 
-#include "drawing/format.h"
-#include "tools/script/script_writer.h"
+#include "format/format.h"
+#include "engine/script/script_writer.h"
 
 namespace tools {
 

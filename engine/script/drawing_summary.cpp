@@ -1,4 +1,4 @@
-#include "tools/script/drawing_summary.h"
+#include "engine/script/drawing_summary.h"
 
 namespace script {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
 namespace script {
 

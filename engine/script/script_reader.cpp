@@ -1,11 +1,11 @@
-#include "tools/script/script_reader.h"
+#include "engine/script/script_reader.h"
 
 #include <cstdint>
 #include <string_view>
 
-#include "drawing/format.h"
+#include "format/format.h"
 #include "drawing/palette_image.h"
-#include "tools/script/script_writer.h"
+#include "engine/script/script_writer.h"
 
 namespace script {
 

@@ -1,4 +1,4 @@
-#include "tools/script/script_writer.h"
+#include "engine/script/script_writer.h"
 
 #include <cstdarg>
 #include <cstdio>

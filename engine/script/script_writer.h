@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
 namespace script {
 

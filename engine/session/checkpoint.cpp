@@ -1,11 +1,10 @@
-#include "session/checkpoint.h"
+#include "engine/session/checkpoint.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "canvas/pen_state.h"
-#include "drawing/block.h"
-#include "drawing/reader.h"
+#include "shell/host.h"
 
 namespace session {
 
@@ -47,14 +46,14 @@ void save(Checkpoint& checkpoint) {
                         static_cast<std::size_t>(canvasWidth) * sizeof(std::uint32_t));
         }
     }
-    checkpoint.pen = penState;
-    checkpoint.cursor = drawingCursor;
+    checkpoint.pen = currentPen();
+    checkpoint.cursor = readerPosition();
     checkpoint.recordsEnd = state.recordsEnd;
     checkpoint.stroke = state.stroke;
     checkpoint.serial = ++lastSerial;
     checkpoint.opened = state.opened;
     state.serial = checkpoint.serial;
-    touchedRect = RECT{0, 0, 0, 0};
+    takeTouchedArea();
 }
 
 bool restore(const Checkpoint& checkpoint) {
@@ -64,19 +63,19 @@ bool restore(const Checkpoint& checkpoint) {
     // Since the last save or restore of this very checkpoint only the touched
     // area can differ; otherwise everything may.
     const bool onlyTouched = checkpoint.serial == state.serial;
-    const RECT part = canvasPart(onlyTouched ? touchedRect
+    const RECT touched = takeTouchedArea();
+    const RECT part = canvasPart(onlyTouched ? touched
                                              : RECT{canvasLeft, canvasTop, canvasLeft + canvasWidth,
                                                     canvasTop + canvasHeight});
     copyIn(checkpoint, windowSurface(), part);
     copyIn(checkpoint, backingSurface(), part);
 
-    std::fill(drawingBlock + checkpoint.recordsEnd, drawingBlock + state.recordsEnd, std::uint8_t{0});
-    penState = checkpoint.pen;
-    drawingCursor = checkpoint.cursor;
+    clearDrawingBytes(checkpoint.recordsEnd, state.recordsEnd - checkpoint.recordsEnd);
+    restorePen(checkpoint.pen);
+    returnReaderTo(checkpoint.cursor);
     state.recordsEnd = checkpoint.recordsEnd;
     state.stroke = checkpoint.stroke;
     state.serial = checkpoint.serial;
-    touchedRect = RECT{0, 0, 0, 0};
     return true;
 }
 

@@ -1,6 +1,6 @@
-#include "session/record_bytes.h"
+#include "engine/session/record_bytes.h"
 
-#include "drawing/format.h"
+#include "format/format.h"
 
 namespace session {
 

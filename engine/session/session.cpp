@@ -1,20 +1,16 @@
-#include "session/session.h"
+#include "engine/session/session.h"
 
 #include <algorithm>
 
-#include "canvas/canvas.h"
 #include "canvas/pen_state.h"
 #include "drawing/block.h"
-#include "drawing/format.h"
-#include "drawing/prologue.h"
-#include "drawing/reader.h"
-#include "drawing/records.h"
+#include "format/format.h"
 #include "platform/emu/clock_model.h"
 #include "resources/compiled_resources.h"
-#include "session/record_bytes.h"
-#include "session/session_state.h"
+#include "engine/session/record_bytes.h"
+#include "engine/session/session_state.h"
+#include "shell/host.h"
 #include "shell/player_window.h"
-#include "shell/playback.h"
 #include "shell/state.h"
 #include "shell/timing.h"
 
@@ -23,13 +19,6 @@ namespace session {
 State state;
 
 namespace {
-
-void resetPlayer() {
-    resetShellState();
-    resetDrawingReader();
-    resetPrologue();
-    resetPenState();
-}
 
 std::uint16_t clampWord(int v) {
     return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::clamp(v, -32768, 32767)));
@@ -59,7 +48,7 @@ bool isOpen() { return state.window != nullptr; }
 
 bool open(const std::vector<std::uint8_t>& block, std::string& error) {
     close();
-    if (block.size() != kDrawingBlockSize) {
+    if (block.size() != format::kDrawingBlockSize) {
         error = "a drawing is exactly 451000 bytes, this is " + std::to_string(block.size());
         return false;
     }
@@ -71,21 +60,18 @@ bool open(const std::vector<std::uint8_t>& block, std::string& error) {
         return false;
     }
     HWND window = emu::findWindowByClass(kPlayerClassName);
-    // The host plays instead of the timer; the start-up runs at once.
-    KillTimer(window, kPlaybackTimer);
-    firstTick = 0;
-    setUpDrawing(window);
+    startHostedShow(window);
     state.window = window;
     if (!windowSurface().pixels || !backingSurface().pixels) {
-        error = "the canvas is " + std::to_string(drawingHeader.width) + "x" + std::to_string(drawingHeader.height) +
+        error = "the canvas is " + std::to_string(drawingWidth()) + "x" + std::to_string(drawingHeight()) +
                 ", too large to hold";
         close();
         return false;
     }
-    state.recordsEnd = isDrawingPresent() ? findRecordsEnd(drawingBlock, drawingCursor) : drawingCursor;
+    state.recordsEnd = isDrawingPresent() ? findRecordsEnd(drawingBytes(), readerPosition()) : readerPosition();
     state.serial = 0;
     ++state.opened;
-    touchedRect = RECT{0, 0, 0, 0};
+    takeTouchedArea();
     return true;
 }
 
@@ -97,11 +83,12 @@ bool openNew(int width, int height, const std::vector<std::uint32_t>& palette, b
     return open(newBlock(width, height, palette, pressure), error);
 }
 
-int canvasWidth() { return isOpen() ? drawingHeader.width : 0; }
-int canvasHeight() { return isOpen() ? drawingHeader.height : 0; }
-bool carriesPressure() { return pressureEncoding; }
+int width() { return isOpen() ? drawingWidth() : 0; }
+int height() { return isOpen() ? drawingHeight() : 0; }
+bool carriesPressure() { return drawingCarriesPressure(); }
 
 PenSettings pen() {
+    const PenState& penState = currentPen();
     PenSettings p;
     p.colour = penState.penColour;
     p.secondColour = penState.secondColour;
@@ -118,32 +105,29 @@ std::vector<std::uint32_t> palette() {
     return format::paletteColours(paletteBuffer);
 }
 
-std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBlock, drawingBlock + kDrawingBlockSize); }
-std::uint32_t cursor() { return drawingCursor; }
+std::vector<std::uint8_t> block() { return std::vector<std::uint8_t>(drawingBytes(), drawingBytes() + format::kDrawingBlockSize); }
+std::uint32_t cursor() { return readerPosition(); }
 std::uint32_t recordsEnd() { return state.recordsEnd; }
 std::uint64_t clockNs() { return emu::nowNs(); }
 
 std::uint64_t strokeTickNs() { return std::uint64_t{kTickInterval} * 1'000'000 + emu::kCallPrices.tick; }
 
-std::uint32_t room() { return isOpen() ? kDrawingBlockSize - state.recordsEnd : 0; }
+std::uint32_t room() { return isOpen() ? format::kDrawingBlockSize - state.recordsEnd : 0; }
 
 int play(std::uint32_t end, int maxStrokes) {
     if (!isOpen() || state.stroke.active || !isDrawingPresent()) return 0;
     end = std::min(end, state.recordsEnd);
     int strokes = 0;
-    while (drawingCursor < end && (maxStrokes < 0 || strokes < maxStrokes)) {
-        std::int16_t opcode = 0;
-        if (!readDrawing(&opcode, 2, 1)) break;
-        playRecord(state.window, opcode);
-        if (opcode == StrokeRecord) ++strokes;
+    std::int16_t opcode = 0;
+    while (readerPosition() < end && (maxStrokes < 0 || strokes < maxStrokes) && playNextRecord(state.window, opcode)) {
+        if (opcode == format::StrokeRecord) ++strokes;
     }
     return strokes;
 }
 
 bool append(const std::uint8_t* bytes, std::size_t size) {
-    if (!isOpen() || state.stroke.active || drawingCursor != state.recordsEnd || !isDrawingPresent()) return false;
-    if (size > room()) return false;
-    std::copy(bytes, bytes + size, drawingBlock + state.recordsEnd);
+    if (!isOpen() || state.stroke.active || readerPosition() != state.recordsEnd || !isDrawingPresent()) return false;
+    if (size > room() || !writeDrawingBytes(state.recordsEnd, bytes, size)) return false;
     state.recordsEnd += static_cast<std::uint32_t>(size);
     play(state.recordsEnd);
     return true;
@@ -162,7 +146,7 @@ void beginStroke(int x, int y) {
 void strokeTo(int x, int y, int pressure) {
     if (!state.stroke.active) return;
     std::uint16_t xWord = clampWord(x);
-    if (pressureEncoding) xWord = format::pressurePointWord(x, pressure);
+    if (drawingCarriesPressure()) xWord = format::pressurePointWord(x, pressure);
     const std::uint16_t yWord = clampWord(y);
     state.stroke.words.push_back(xWord);
     state.stroke.words.push_back(yWord);
@@ -181,11 +165,11 @@ bool endStroke() {
     const std::vector<std::uint8_t> record =
         strokeRecord(state.stroke.first.x, state.stroke.first.y, state.stroke.words);
     state.stroke = LiveStroke{};
-    if (drawingCursor != state.recordsEnd || record.size() > room()) return false;
-    std::copy(record.begin(), record.end(), drawingBlock + state.recordsEnd);
+    if (readerPosition() != state.recordsEnd || record.size() > room()) return false;
+    if (!writeDrawingBytes(state.recordsEnd, record.data(), record.size())) return false;
     state.recordsEnd += static_cast<std::uint32_t>(record.size());
     // Drawn already, point by point: the reader only steps over it.
-    drawingCursor = state.recordsEnd;
+    skipReaderTo(state.recordsEnd);
     return true;
 }
 
@@ -206,10 +190,10 @@ void readPixels(int x, int y, int w, int h, std::uint8_t* out) {
     if (!from || w <= 0 || h <= 0) return;
     const int s = stride();
     const int left = std::max(x, 0);
-    const int right = std::min(x + w, canvasWidth());
+    const int right = std::min(x + w, width());
     for (int row = 0; row < h; ++row) {
         const int cy = y + row;
-        if (cy < 0 || cy >= canvasHeight()) continue;
+        if (cy < 0 || cy >= height()) continue;
         const std::uint32_t* line = from + static_cast<std::size_t>(cy) * static_cast<std::size_t>(s);
         std::uint8_t* to = out + (static_cast<std::size_t>(row) * static_cast<std::size_t>(w) + (left - x)) * N;
         for (int cx = left; cx < right; ++cx, to += N) {

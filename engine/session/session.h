@@ -7,7 +7,7 @@
 //
 // One session at a time, and no other show in the process while it is open:
 // the player's state is process-wide. Checkpoints of the whole engine state
-// are in session/checkpoint.h.
+// are in engine/session/checkpoint.h.
 #pragma once
 
 #include <cstddef>
@@ -32,8 +32,9 @@ bool openNew(int width, int height, const std::vector<std::uint32_t>& palette, b
 void close();
 bool isOpen();
 
-int canvasWidth();
-int canvasHeight();
+// The canvas size of the open drawing (0 when none is open).
+int width();
+int height();
 // Whether stroke points after the first carry a pen pressure.
 bool carriesPressure();
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tools/render/picture_diff.h"
+#include "engine/picture/picture_diff.h"
 
 namespace tools {
 

@@ -1,12 +1,12 @@
-#include "tools/render/timelapse.h"
+#include "engine/timelapse/timelapse.h"
 
 #include <cmath>
 
 #include "canvas/canvas.h"
 #include "platform/emu/desktop.h"
-#include "tools/render/picture_diff.h"
-#include "tools/render/picture_scale.h"
-#include "tools/render/show_clock.h"
+#include "engine/picture/picture_diff.h"
+#include "engine/picture/picture_scale.h"
+#include "engine/player/show_clock.h"
 
 namespace tools {
 
@@ -271,7 +271,7 @@ private:
 }  // namespace
 
 bool recordTimelapse(const ShowSetup& show, const TimelapseSettings& settings, const std::vector<FrameSink*>& sinks,
-                     ProgressBar& progress, TimelapseResult& result) {
+                     const TimelapseProgress& progress, TimelapseResult& result) {
     result = TimelapseResult{};
     for (FrameSink* sink : sinks) {
         if (!sink->open()) {
@@ -284,7 +284,9 @@ bool recordTimelapse(const ShowSetup& show, const TimelapseSettings& settings, c
     const int passes = measure ? 2 : 1;
     int pass = 0;
     long frames = 0;
-    const auto report = [&](double share) { progress.update((pass + share) / passes, frames); };
+    const auto report = [&](double share) {
+        if (progress) progress((pass + share) / passes, frames);
+    };
 
     double speed = settings.speed;
     Picture finalFirst;
@@ -333,7 +335,7 @@ bool recordTimelapse(const ShowSetup& show, const TimelapseSettings& settings, c
     }
     result.frames = recording.frames();
     result.seconds = recording.end();
-    progress.update(1.0, result.frames);
+    if (progress) progress(1.0, result.frames);
     return true;
 }
 

@@ -1,7 +1,7 @@
 // Records the show as frames: the player runs on the emulated desktop as for
 // a still picture, and frames are taken as it goes, either one after each
 // stroke that changed the picture, or at a fixed rate on the show's clock
-// (tools/render/show_clock.h), partly drawn strokes included. Frames go to
+// (engine/player/show_clock.h), partly drawn strokes included. Frames go to
 // the sinks one at a time; nothing is kept but the latest picture.
 #pragma once
 
@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/headless_player.h"
-#include "tools/render/frame_sink.h"
-#include "tools/common/progress_bar.h"
+#include <functional>
+
+#include "engine/player/headless_player.h"
+#include "engine/timelapse/frame_sink.h"
 
 namespace tools {
 
@@ -51,7 +52,11 @@ struct TimelapseResult {
 // Plays the show (twice when the settings need its length or its end in
 // advance) and feeds every sink; finishes them when all went well.
 // ok: every sink finished; otherwise result.message says why.
+// progress, when given, hears the share of the work done (0..1) and the
+// frames written so far.
+using TimelapseProgress = std::function<void(double share, long frames)>;
+
 bool recordTimelapse(const ShowSetup& show, const TimelapseSettings& settings, const std::vector<FrameSink*>& sinks,
-                     ProgressBar& progress, TimelapseResult& result);
+                     const TimelapseProgress& progress, TimelapseResult& result);
 
 }  // namespace tools

@@ -1,7 +1,7 @@
 // The format module on its own: where the prologue puts the records for each
 // marker, how records are cut at the end of the block, what the writer does
 // when a record does not fit, and the point and palette encodings.
-#include "drawing/format.h"
+#include "format/format.h"
 
 #include <gtest/gtest.h>
 

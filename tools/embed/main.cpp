@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 
 #include "tools/common/cli.h"
-#include "tools/common/files.h"
-#include "tools/embed/embed.h"
-#include "tools/script/load_drawing.h"
+#include "engine/files/files.h"
+#include "engine/embed/embed.h"
+#include "engine/loader/load_drawing.h"
 
 namespace {
 

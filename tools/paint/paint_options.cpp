@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "drawing/format.h"
+#include "format/format.h"
 #include "tools/paint/picture_fit.h"
 
 namespace paint {

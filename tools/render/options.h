@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/common/headless_player.h"
-#include "tools/render/timelapse.h"
+#include "engine/player/headless_player.h"
+#include "engine/timelapse/timelapse.h"
 
 namespace tools {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/common/files.h"
-#include "tools/samples/samples.h"
+#include "engine/files/files.h"
+#include "engine/samples/samples.h"
 
 int main(int argc, char** argv) {
     std::string name;
