@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/picture_input.h"
 #include "tools/paint/picture_palette.h"

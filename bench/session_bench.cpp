@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "session/checkpoint.h"
-#include "session/session.h"
+#include "engine/session/checkpoint.h"
+#include "engine/session/session.h"
 
 namespace {
 

@@ -81,7 +81,7 @@ void Canvas::clear(HDC dc) {
 
 void Canvas::fill(HDC dc) {
     if (!ready_) return;
-    penState.penColour |= kPaletteFlag;
+    penState.penColour |= format::kPaletteFlag;
     fillCanvasArea(dc, penState.penColour);
 }
 

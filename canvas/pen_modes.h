@@ -5,10 +5,15 @@
 
 #include <cstdint>
 
-enum PenMode : std::int16_t { Blend = 1, Darken = 2, Smudge = 3, Speckle = 4 };
+#include "format/format.h"
 
-// Asks the platform for the nearest colour of the realised palette.
-constexpr std::uint32_t kPaletteFlag = 0x2000000;
+enum PenMode : std::int16_t {
+    Blend = format::kBlend,
+    Darken = format::kDarken,
+    Smudge = format::kSmudge,
+    Speckle = format::kSpeckle,
+};
+
 // What a failed pixel read returns; it counts as 255 in each channel.
 constexpr std::uint32_t kInvalidColour = 0xFFFFFFFF;
 
@@ -28,7 +33,7 @@ constexpr std::int32_t densityThreshold(std::int16_t density) {
 constexpr std::uint32_t channel(std::uint32_t colour, int shift) { return (colour >> shift) & 0xFF; }
 
 constexpr std::uint32_t fromChannels(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
-    return red | (green << 8) | (blue << 16) | kPaletteFlag;
+    return red | (green << 8) | (blue << 16) | format::kPaletteFlag;
 }
 
 // Each channel halfway between the two, rounded down.

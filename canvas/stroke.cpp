@@ -86,7 +86,7 @@ void Canvas::traceStep(int x, int y, HDC dc) {
         if (std::abs(pen.samplePoint.x - x) <= kSmudgeReach && std::abs(pen.samplePoint.y - y) <= kSmudgeReach)
             return;
         // The failed-read colour keeps its value when the flag is added.
-        pen.penColour = GetPixel(dc, pen.samplePoint.x, pen.samplePoint.y) | kPaletteFlag;
+        pen.penColour = GetPixel(dc, pen.samplePoint.x, pen.samplePoint.y) | format::kPaletteFlag;
         pen.lastPoint = pen.samplePoint;
         pen.samplePoint = PenPoint{x, y};
         if (pen.penColour == pen.canvasColour || pen.penColour == kInvalidColour) {

@@ -1,11 +1,17 @@
 # Settings of the web tree, built with Debian's emscripten (em++ 3.1.6):
-#   emcmake cmake -S . -B build-web
+#   cmake --preset web
 # Only the player's code, the engine around it and the web player's site
 # are built there; the tools and their tests stay native.
 
 # The optimiser that emcc runs while linking is a Node.js program that needs
-# Debian's own Node.js modules (acorn among them).
-set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
+# Debian's own Node.js modules (acorn among them). The web preset
+# (CMakePresets.json) names them in NODE_PATH, for the compiler checks while
+# configuring, and every link of the tree keeps the value it was configured
+# with, so that a plain `cmake --build build-web` links too.
+if(NOT DEFINED ENV{NODE_PATH})
+  message(FATAL_ERROR "The web tree needs NODE_PATH: configure it with its preset, cmake --preset web")
+endif()
+set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=$ENV{NODE_PATH}")
 
 # WebAssembly puts static data below 64 KiB by default. A class name's
 # address there would pass IS_INTRESOURCE, and the emulated desktop would

@@ -10,6 +10,6 @@
 
 // Non-const, so that the compiler reads the block from memory instead of
 // folding the placeholder's values into the code.
-QC_DRAWING_SECTION std::uint8_t drawingBlock[kDrawingBlockSize] = {kPlaceholderByte};
+QC_DRAWING_SECTION std::uint8_t drawingBlock[format::kDrawingBlockSize] = {format::kPlaceholderByte};
 
-void loadDrawingBlock(const std::uint8_t* bytes) { std::memcpy(drawingBlock, bytes, kDrawingBlockSize); }
+void loadDrawingBlock(const std::uint8_t* bytes) { std::memcpy(drawingBlock, bytes, format::kDrawingBlockSize); }

@@ -5,19 +5,16 @@
 // In the Windows build the block sits alone in the PE section ".qcdraw", so
 // that a tool can find it in a built player and overwrite it without
 // relinking. A fresh build carries a placeholder block: byte 0 is 0x44 ('D').
-// The layout of the bytes is drawing/format.h.
+// The layout of the bytes is format/format.h.
 #pragma once
 
 #include <cstdint>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
-using format::kDrawingBlockSize;
-using format::kDrawingStreamStart;
-using format::kPlaceholderByte;
 
 // The block as the program sees it in memory. Only the reader reads it.
-extern std::uint8_t drawingBlock[kDrawingBlockSize];
+extern std::uint8_t drawingBlock[format::kDrawingBlockSize];
 
 // Replaces the block with a drawing loaded before start-up (native tools).
 void loadDrawingBlock(const std::uint8_t* bytes);

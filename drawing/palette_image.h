@@ -1,16 +1,12 @@
 // Logical-palette images: the 1032-byte buffers from which the player's
-// palettes are made. Layout (drawing/format.h): version (u16), entry count
+// palettes are made. Layout (format/format.h): version (u16), entry count
 // (u16), then 257 four-byte slots (red, green, blue, flags).
 #pragma once
 
 #include <cstdint>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
-using format::kPaletteEntries;
-using format::kPaletteImageSize;
-using format::kPaletteSlots;
-using format::kPaletteVersion;
 
 // An entry count above the 257 slots would let the palette be read past the
 // end of the buffer: such a count becomes 257.

@@ -19,19 +19,19 @@ void discardWords(int n) {
 void readFormatMarker() {
     std::uint16_t marker = 0;
     readDrawing16(&marker, 2, 1);
-    if (marker == kMarkerOneExtra) discardWords(1);
-    if (marker == kMarkerPressure) {
+    if (marker == format::kMarkerOneExtra) discardWords(1);
+    if (marker == format::kMarkerPressure) {
         discardWords(2);
         pressureEncoding = true;
     }
-    if (marker == kMarkerFourExtra) discardWords(4);
+    if (marker == format::kMarkerFourExtra) discardWords(4);
 }
 
 void readDrawingPrologue() {
     rewindDrawing();
     readFormatMarker();
     readDrawing(&drawingHeader, sizeof drawingHeader, 1);
-    readDrawing(paletteBuffer, kPaletteImageSize, 1);
+    readDrawing(paletteBuffer, format::kPaletteImageSize, 1);
     clampPaletteEntryCount(paletteBuffer);
 }
 

@@ -1,5 +1,5 @@
 // The stream prologue: FormatMarker, DrawingHeader and DrawingPalette, read
-// by the player into its process-wide state. Layout: drawing/format.h.
+// by the player into its process-wide state. Layout: format/format.h.
 //
 //   marker  extra words  header at  palette at  first record at
 //   48      2            14         28          1060   (points carry pressure)
@@ -10,11 +10,8 @@
 
 #include <cstdint>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
-using format::kMarkerFourExtra;
-using format::kMarkerOneExtra;
-using format::kMarkerPressure;
 
 // The 14-byte DrawingHeader as it lies in the stream. Only width and height
 // are used; both are unsigned, so 0x8000 is 32768.

@@ -34,7 +34,7 @@ void playColour() {
     std::uint32_t value = 0;
     if (!readValue(value)) return;
     const std::uint32_t selector = format::colourSelector(value);
-    const std::uint32_t colour = (value & format::kColourMask) | kPaletteFlag;
+    const std::uint32_t colour = (value & format::kColourMask) | format::kPaletteFlag;
     if (!canvas) return;
     if (selector == 0) canvas->setPenColour(colour);
     if (selector == 1) canvas->setSecondColour(colour);
@@ -102,22 +102,22 @@ void playRecord(HWND window, std::int16_t opcode) {
     if (stopFlag) return;
     std::uint32_t value = 0;
     switch (opcode) {
-        case ColourRecord:
+        case format::ColourRecord:
             playColour();
             break;
-        case PenModeRecord:
+        case format::PenModeRecord:
             if (readValue(value) && canvas) canvas->setPenMode(value);
             break;
-        case StrokeRecord:
+        case format::StrokeRecord:
             playStroke(window);
             break;
-        case BrushSizeRecord:
+        case format::BrushSizeRecord:
             if (readValue(value) && canvas) canvas->setBrushSize(value);
             break;
-        case FillRecord:
+        case format::FillRecord:
             playFill(window);
             break;
-        case DensityRecord:
+        case format::DensityRecord:
             if (readValue(value) && canvas) canvas->setDensity(static_cast<std::int16_t>(value & 0xFFFF));
             break;
         default:

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "drawing/block.h"
-#include "drawing/format.h"
+#include "format/format.h"
 #include "shell/seal.h"
-#include "tools/common/headless_player.h"
-#include "tools/embed/embed.h"
-#include "tools/script/script_reader.h"
-#include "tools/script/script_writer.h"
+#include "engine/player/headless_player.h"
+#include "engine/embed/embed.h"
+#include "engine/script/script_reader.h"
+#include "engine/script/script_writer.h"
 
 namespace fuzz {
 
@@ -27,8 +27,8 @@ constexpr std::uint64_t kShowClockBoundMs = 60 * 60 * 1000;
 
 bool replayHolds(const std::uint8_t* data, std::size_t size, std::uint64_t workLimit) {
     tools::ShowSetup setup;
-    setup.block.assign(kDrawingBlockSize, 0);
-    std::copy_n(data, std::min<std::size_t>(size, kDrawingBlockSize), setup.block.begin());
+    setup.block.assign(format::kDrawingBlockSize, 0);
+    std::copy_n(data, std::min<std::size_t>(size, format::kDrawingBlockSize), setup.block.begin());
     setup.workLimit = workLimit;
     setup.screenWidth = kScreenWidth;
     setup.screenHeight = kScreenHeight;
@@ -56,7 +56,7 @@ bool embedHolds(const std::uint8_t* data, std::size_t size) {
 
     std::vector<std::uint8_t> block;
     if (!embed::extractDrawing(file, block, error)) return true;
-    if (block.size() != kDrawingBlockSize) return false;
+    if (block.size() != format::kDrawingBlockSize) return false;
     block[0] = 0x51;  // anything but the placeholder byte
     std::vector<std::uint8_t> written;
     if (!embed::embedDrawing(file, block, true, written, error)) return false;

@@ -82,11 +82,9 @@ bool playbackTick(HWND window) {
     if (stopFlag) return true;
     if (!isDrawingPresent()) return true;
 
-    while (true) {
-        std::int16_t opcode = 0;
-        if (!readDrawing(&opcode, format::kWordSize, 1)) break;
-        playRecord(window, opcode);
-        if (opcode == StrokeRecord) break;
+    std::int16_t opcode = 0;
+    while (playNextRecord(window, opcode)) {
+        if (opcode == format::StrokeRecord) break;
     }
 
     if (!isDrawingUsedUp()) SetTimer(window, kPlaybackTimer, static_cast<UINT>(playbackInterval), nullptr);

@@ -20,7 +20,7 @@ void onCreate(HWND window) {
 
     // The palette buffer gets a defined content at once: a block without a
     // drawing never fills it, yet the playback palette is made from it.
-    paletteBuffer = static_cast<std::uint8_t*>(std::malloc(kPaletteImageSize));
+    paletteBuffer = static_cast<std::uint8_t*>(std::malloc(format::kPaletteImageSize));
     if (paletteBuffer) fillPlaceholderPalette(paletteBuffer);
 
     HDC dc = GetDC(window);
@@ -28,11 +28,11 @@ void onCreate(HWND window) {
     canvas = canvasMemory ? new (canvasMemory) Canvas(dc) : nullptr;
     ReleaseDC(window, dc);
 
-    initialPaletteBuffer = static_cast<std::uint8_t*>(std::calloc(1, kPaletteImageSize));
+    initialPaletteBuffer = static_cast<std::uint8_t*>(std::calloc(1, format::kPaletteImageSize));
     if (initialPaletteBuffer) {
         auto* initialImage = reinterpret_cast<LOGPALETTE*>(initialPaletteBuffer);
-        initialImage->palNumEntries = kPaletteEntries;
-        initialImage->palVersion = kPaletteVersion;
+        initialImage->palNumEntries = format::kPaletteEntries;
+        initialImage->palVersion = format::kPaletteVersion;
         initialPalette = CreatePalette(initialImage);
     }
 

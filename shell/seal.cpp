@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "drawing/block.h"
-#include "drawing/little_endian.h"
+#include "format/little_endian.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ bool findDrawingBlockInFile(const std::uint8_t* file, std::size_t size, std::siz
         if (std::strcmp(name, kDrawingSectionName) != 0) continue;
         const std::size_t rawSize = u32(section + 16);
         const std::size_t rawOffset = u32(section + 20);
-        if (rawSize < kDrawingBlockSize || rawOffset > size || size - rawOffset < kDrawingBlockSize) return false;
+        if (rawSize < format::kDrawingBlockSize || rawOffset > size || size - rawOffset < format::kDrawingBlockSize) return false;
         // A block over the headers would rewrite them when a drawing or a
         // seal is written into it, and the file would lose its block.
         if (rawOffset < table + 40 * sectionCount) return false;

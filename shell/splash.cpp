@@ -5,12 +5,12 @@
 
 void showSplash(HWND owner, int templateId, int seconds) {
     splashDialog = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), owner, nullptr, 0);
+    if (!splashDialog) return;
     RECT picture = {0, 0, 0, 0};
     GetClientRect(GetDlgItem(splashDialog, kPictureControl), &picture);
     const int width = static_cast<int>(picture.right - picture.left) + 2 * frameCx;
     const int height = static_cast<int>(picture.bottom - picture.top) + 2 * frameCy;
     SetWindowPos(splashDialog, nullptr, 0, 0, width, height, SWP_NOZORDER);
-    if (!splashDialog) return;
     centreOnDesktop(splashDialog);
     ShowWindow(splashDialog, SW_SHOW);
     waitSeconds(seconds);

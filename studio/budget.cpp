@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
 namespace studio {
 

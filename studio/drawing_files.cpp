@@ -1,9 +1,9 @@
 #include "studio/drawing_files.h"
 
-#include "tools/embed/embed.h"
-#include "drawing/format.h"
-#include "tools/script/load_drawing.h"
-#include "tools/script/script_writer.h"
+#include "engine/embed/embed.h"
+#include "format/format.h"
+#include "engine/loader/load_drawing.h"
+#include "engine/script/script_writer.h"
 
 namespace studio {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "session/session.h"
+#include "engine/session/session.h"
 
 namespace studio {
 

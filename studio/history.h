@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "session/checkpoint.h"
+#include "engine/session/checkpoint.h"
 
 namespace studio {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "drawing/format.h"
-#include "session/session.h"
+#include "format/format.h"
+#include "engine/session/session.h"
 
 namespace studio {
 
@@ -184,8 +184,8 @@ bool Recorder::strokeFits() const { return session::strokeBytes() <= session::ro
 
 bool Recorder::carriesPressure() const { return session::carriesPressure(); }
 std::vector<std::uint8_t> Recorder::block() const { return session::block(); }
-int Recorder::width() const { return session::canvasWidth(); }
-int Recorder::height() const { return session::canvasHeight(); }
+int Recorder::width() const { return session::width(); }
+int Recorder::height() const { return session::height(); }
 
 std::uint32_t Recorder::colourAt(int x, int y) const {
     std::uint8_t rgb[3] = {0, 0, 0};

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "drawing/palette_image.h"
-#include "session/session.h"
+#include "engine/session/session.h"
 #include "studio/drawing_files.h"
 #include "studio/recorder.h"
 
@@ -43,7 +43,7 @@ QS_EXPORT const char* qs_error() { return lastError.c_str(); }
 // The standard palette, the one a player without a drawing makes, as 256
 // words 0x00BBGGRR into out.
 QS_EXPORT void qs_standard_palette(std::uint32_t* out) {
-    std::uint8_t image[kPaletteImageSize];
+    std::uint8_t image[format::kPaletteImageSize];
     fillPlaceholderPalette(image);
     const std::vector<std::uint32_t> colours = format::paletteColours(image);
     for (std::size_t i = 0; i < colours.size() && i < 256; ++i) out[i] = colours[i];

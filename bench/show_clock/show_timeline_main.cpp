@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/show_timeline.h"
-#include "tools/script/load_drawing.h"
+#include "engine/player/show_timeline.h"
+#include "engine/loader/load_drawing.h"
 
 namespace {
 

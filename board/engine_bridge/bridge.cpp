@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 
 #include "board/engine_bridge/child_process.h"
-#include "tools/common/files.h"
-#include "tools/embed/embed.h"
+#include "engine/files/files.h"
+#include "engine/embed/embed.h"
 
 #ifndef QC_BOARD_PLAYER
 #define QC_BOARD_PLAYER ""

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "drawing/little_endian.h"
+#include "format/little_endian.h"
 #include "platform/emu/desktop.h"
 #include "platform/emu/desktop_state.h"
 

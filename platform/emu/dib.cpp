@@ -4,7 +4,7 @@
 // refused: the player's resources never use them.
 #include "platform/emu/desktop_state.h"
 
-#include "drawing/little_endian.h"
+#include "format/little_endian.h"
 
 namespace emu {
 

@@ -1,6 +1,6 @@
 #include "platform/emu/resource_file.h"
 
-#include "drawing/little_endian.h"
+#include "format/little_endian.h"
 
 namespace emu {
 

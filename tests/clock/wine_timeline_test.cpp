@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "tests/support/show_bounds.h"
-#include "tools/common/show_timeline.h"
-#include "tools/samples/samples.h"
+#include "engine/player/show_timeline.h"
+#include "engine/samples/samples.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ namespace {
 int u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 
 TEST(PaletteImage, CountsUpToTheSlotsAreKeptAndLargerOnesClamped) {
-    std::uint8_t image[kPaletteImageSize] = {};
+    std::uint8_t image[format::kPaletteImageSize] = {};
     const int cases[][2] = {{0, 0}, {256, 256}, {257, 257}, {258, 257}, {0x8000, 257}, {0xFFFF, 257}};
     for (const auto& c : cases) {
         image[2] = static_cast<std::uint8_t>(c[0]);
@@ -22,7 +22,7 @@ TEST(PaletteImage, CountsUpToTheSlotsAreKeptAndLargerOnesClamped) {
 }
 
 TEST(PaletteImage, PlaceholderIsAFullPaletteOfDistinctColours) {
-    std::uint8_t image[kPaletteImageSize];
+    std::uint8_t image[format::kPaletteImageSize];
     std::memset(image, 0xCC, sizeof image);
     fillPlaceholderPalette(image);
     EXPECT_EQ(u16(image), 0x300);
@@ -36,7 +36,7 @@ TEST(PaletteImage, PlaceholderIsAFullPaletteOfDistinctColours) {
     EXPECT_EQ(colours.size(), 256u);
     EXPECT_TRUE(colours.count({0, 0, 0}));
     EXPECT_TRUE(colours.count({255, 255, 255}));
-    for (std::uint32_t i = 1028; i < kPaletteImageSize; ++i) EXPECT_EQ(image[i], 0) << "spare slot";
+    for (std::uint32_t i = 1028; i < format::kPaletteImageSize; ++i) EXPECT_EQ(image[i], 0) << "spare slot";
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ protected:
     // A block with the given marker, extra words of 0xFFFF, a header and a
     // palette whose bytes are recognisable.
     static std::vector<std::uint8_t> blockFor(const Layout& layout) {
-        std::vector<std::uint8_t> b(kDrawingBlockSize, 0);
+        std::vector<std::uint8_t> b(format::kDrawingBlockSize, 0);
         b[0] = 0x51;
         putU16(b, 8, layout.marker);
         for (int i = 0; i < layout.extraWords; ++i) putU16(b, 10 + 2 * i, 0xFFFF);
@@ -50,11 +50,11 @@ protected:
         const std::size_t p = h + 14;
         putU16(b, p, 0x300);
         putU16(b, p + 2, 256);
-        for (std::size_t i = 4; i < kPaletteImageSize; ++i) b[p + i] = static_cast<std::uint8_t>(i * 7);
+        for (std::size_t i = 4; i < format::kPaletteImageSize; ++i) b[p + i] = static_cast<std::uint8_t>(i * 7);
         return b;
     }
 
-    std::uint8_t palette[kPaletteImageSize];
+    std::uint8_t palette[format::kPaletteImageSize];
 };
 
 TEST_P(PrologueTest, ReadsHeaderAndPaletteAtTheMarkersOffsets) {
@@ -70,7 +70,7 @@ TEST_P(PrologueTest, ReadsHeaderAndPaletteAtTheMarkersOffsets) {
     EXPECT_EQ(drawingHeader.width, 300);
     EXPECT_EQ(drawingHeader.height, 400);
     EXPECT_EQ(drawingHeader.unused[7], 0xAD);
-    EXPECT_EQ(0, std::memcmp(palette, block.data() + layout.headerAt + 14, kPaletteImageSize));
+    EXPECT_EQ(0, std::memcmp(palette, block.data() + layout.headerAt + 14, format::kPaletteImageSize));
 }
 
 INSTANTIATE_TEST_SUITE_P(Markers, PrologueTest,
@@ -105,7 +105,7 @@ TEST_F(PrologueTest, AnEntryCountAboveTheSlotsIsClampedWhenRead) {
     readDrawingPrologue();
     EXPECT_EQ(palette[2] | (palette[3] << 8), 257);
     EXPECT_EQ(palette[0] | (palette[1] << 8), 0x300);
-    EXPECT_EQ(0, std::memcmp(palette + 4, block.data() + 24 + 4, kPaletteImageSize - 4));
+    EXPECT_EQ(0, std::memcmp(palette + 4, block.data() + 24 + 4, format::kPaletteImageSize - 4));
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ namespace {
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::vector<std::uint8_t> bytes(kDrawingBlockSize);
-        for (std::uint32_t i = 0; i < kDrawingBlockSize; ++i) bytes[i] = static_cast<std::uint8_t>(i);
+        std::vector<std::uint8_t> bytes(format::kDrawingBlockSize);
+        for (std::uint32_t i = 0; i < format::kDrawingBlockSize; ++i) bytes[i] = static_cast<std::uint8_t>(i);
         bytes[0] = 0x51;
         loadDrawingBlock(bytes.data());
         resetDrawingReader();
@@ -33,12 +33,12 @@ TEST_F(ReaderTest, StartsAtZeroAndRewindsToTheStreamStart) {
 }
 
 TEST_F(ReaderTest, ReadEndingExactlyAtTheLimitSucceedsAndUsesTheBlockUp) {
-    drawingCursor = kDrawingBlockSize - 14;
+    drawingCursor = format::kDrawingBlockSize - 14;
     std::uint8_t out[14] = {};
     EXPECT_FALSE(isDrawingUsedUp());
     ASSERT_TRUE(readDrawing(out, 14, 1));
-    EXPECT_EQ(out[13], static_cast<std::uint8_t>(kDrawingBlockSize - 1));
-    EXPECT_EQ(drawingCursor, kDrawingBlockSize);
+    EXPECT_EQ(out[13], static_cast<std::uint8_t>(format::kDrawingBlockSize - 1));
+    EXPECT_EQ(drawingCursor, format::kDrawingBlockSize);
     EXPECT_TRUE(isDrawingUsedUp());
 }
 

@@ -9,7 +9,7 @@
 #include "platform/emu/desktop.h"
 #include "tests/support/block_builder.h"
 #include "tests/support/show_bounds.h"
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 using testing_support::BlockBuilder;
 
@@ -91,10 +91,10 @@ TEST(HostileCounts, StrokeCountsThatRunPastTheBlock) {
     }
     // A record cut by the block's end: the last bytes hold an opcode and half a value.
     BlockBuilder cut(80, 60);
-    cut.seek(kDrawingBlockSize - 4).word(2).word(0x7FFF);
+    cut.seek(format::kDrawingBlockSize - 4).word(2).word(0x7FFF);
     EXPECT_TRUE(play(cut.block()).captured);
     BlockBuilder last(80, 60);
-    last.seek(kDrawingBlockSize - 14).strokeWithCount(1000, {{2, 2}, {30, 30}});
+    last.seek(format::kDrawingBlockSize - 14).strokeWithCount(1000, {{2, 2}, {30, 30}});
     EXPECT_TRUE(play(last.block()).captured);
 }
 

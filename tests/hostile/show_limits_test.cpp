@@ -8,7 +8,7 @@
 #include "platform/emu/desktop.h"
 #include "tests/support/block_builder.h"
 #include "tests/support/show_bounds.h"
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 using testing_support::BlockBuilder;
 

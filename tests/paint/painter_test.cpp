@@ -7,12 +7,12 @@
 #include <map>
 #include <string>
 
-#include "drawing/format.h"
-#include "tools/common/headless_player.h"
-#include "tools/embed/embed.h"
+#include "format/format.h"
+#include "engine/player/headless_player.h"
+#include "engine/embed/embed.h"
 #include "tools/paint/painter.h"
 #include "tools/paint/picture_input.h"
-#include "tools/script/drawing_summary.h"
+#include "engine/script/drawing_summary.h"
 
 namespace {
 

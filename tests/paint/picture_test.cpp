@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 #include "tools/paint/picture_fit.h"
 #include "tools/paint/picture_input.h"
 #include "tools/paint/picture_palette.h"

@@ -12,10 +12,11 @@
 #include "drawing/block.h"
 #include "platform/emu/desktop.h"
 #include "resources/compiled_resources.h"
+#include "shell/host.h"
 #include "shell/player_window.h"
 #include "shell/win_main.h"
 #include "tests/support/show_bounds.h"
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 namespace testing_support {
 
@@ -23,7 +24,7 @@ class PlayerHarness {
 public:
     explicit PlayerHarness(const std::vector<std::uint8_t>& block, const std::string& programPath = "",
                            int screenWidth = 1024, int screenHeight = 768) {
-        tools::resetPlayerState();
+        resetPlayer();
         emu::resetDesktop(screenWidth, screenHeight);
         loadDrawingBlock(block.data());
         program_ = programPath;

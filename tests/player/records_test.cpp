@@ -7,7 +7,7 @@
 #include "tests/player/harness.h"
 #include "tests/support/block_builder.h"
 #include "tests/support/show_bounds.h"
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ TEST(Records, UnknownOpcodesTakeTwoBytesAndDoNothing) {
     b.colour(0x040506);
     playCanvas(b.block());
     EXPECT_EQ(penState.penColour, 0x02040506u);
-    EXPECT_EQ(drawingCursor, kDrawingBlockSize);
+    EXPECT_EQ(drawingCursor, format::kDrawingBlockSize);
 }
 
 TEST(Records, UpperHalvesOfModeSizeAndDensityAreIgnored) {
@@ -164,7 +164,7 @@ TEST(Records, AZeroTailEndsInBlackPenAndAUsedUpBlock) {
     b.colour(0x808080).stroke({{10, 10}, {20, 20}});
     playCanvas(b.block());
     EXPECT_EQ(penState.penColour, 0x02000000u);
-    EXPECT_EQ(drawingCursor, kDrawingBlockSize);
+    EXPECT_EQ(drawingCursor, format::kDrawingBlockSize);
 }
 
 TEST(Records, ARecordCutByTheEndOfTheBlockIsDropped) {
@@ -174,7 +174,7 @@ TEST(Records, ARecordCutByTheEndOfTheBlockIsDropped) {
     colourCut.colour(0x654321).word(0);  // an opcode word with two bytes of payload left
     playCanvas(colourCut.block());
     EXPECT_EQ(penState.penColour, 0x02654321u) << "the cut record sets nothing";
-    EXPECT_EQ(drawingCursor, kDrawingBlockSize);
+    EXPECT_EQ(drawingCursor, format::kDrawingBlockSize);
 
     BlockBuilder strokeCut;
     strokeCut.colour(0x000000).brushSize(4);
@@ -182,7 +182,7 @@ TEST(Records, ARecordCutByTheEndOfTheBlockIsDropped) {
     strokeCut.word(2).dword(5);  // count read, first point cut
     const auto canvas = playCanvas(strokeCut.block());
     for (int x = 0; x < 300; x += 13) EXPECT_EQ(pixel(canvas, x, 0), 0xFFFFFFu);
-    EXPECT_EQ(drawingCursor, kDrawingBlockSize);
+    EXPECT_EQ(drawingCursor, format::kDrawingBlockSize);
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST(Show, OneStrokePerTick) {
     ASSERT_GE(seen.size(), ends.size() + 2);
     EXPECT_EQ(seen[0], 1056u);
     for (std::size_t i = 0; i < ends.size(); ++i) EXPECT_EQ(seen[i + 1], ends[i]) << "tick " << i + 1;
-    EXPECT_EQ(seen.back(), kDrawingBlockSize) << "the zero tail goes in one last tick";
+    EXPECT_EQ(seen.back(), format::kDrawingBlockSize) << "the zero tail goes in one last tick";
 }
 
 TEST(Show, PlaceholderShowsAWhiteCanvasAndNoPlayback) {

@@ -9,7 +9,7 @@
 
 #include "tools/render/gif_colours.h"
 #include "tools/render/gif_writer.h"
-#include "tools/render/picture_diff.h"
+#include "engine/picture/picture_diff.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include "tests/support/block_builder.h"
 #include "tests/support/show_bounds.h"
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 #include "tools/render/drawing_palette.h"
 #include "tools/render/gif_writer.h"
-#include "tools/render/timelapse.h"
+#include "engine/timelapse/timelapse.h"
 
 namespace {
 
@@ -93,9 +93,8 @@ TEST_F(GifTest, TheShowDecodesWithItsFramesTheLoopAndTheFinishedPicture) {
     tools::GifSink gif(path("show.gif"), tools::drawingPalette(setup.block));
     tools::TimelapseSettings settings;
     settings.speed = 0.25;  // strokes far enough apart that none is merged
-    tools::ProgressBar quiet("test", false);
     tools::TimelapseResult result;
-    ASSERT_TRUE(tools::recordTimelapse(setup, settings, {&gif}, quiet, result)) << result.message;
+    ASSERT_TRUE(tools::recordTimelapse(setup, settings, {&gif}, nullptr, result)) << result.message;
 
     const Decoded d = decode(path("show.gif"));
     EXPECT_EQ(d.frames, 4);

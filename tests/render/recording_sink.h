@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "tools/render/frame_sink.h"
+#include "engine/timelapse/frame_sink.h"
 
 namespace testing_support {
 

@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "tools/render/picture_scale.h"
+#include "engine/picture/picture_scale.h"
 #include "tools/render/png_sequence.h"
 #include "tools/render/video_pipe.h"
 

@@ -8,8 +8,8 @@
 #include "tests/render/recording_sink.h"
 #include "tests/support/block_builder.h"
 #include "tests/support/show_bounds.h"
-#include "tools/common/headless_player.h"
-#include "tools/render/timelapse.h"
+#include "engine/player/headless_player.h"
+#include "engine/timelapse/timelapse.h"
 
 namespace {
 
@@ -38,9 +38,8 @@ struct Recorded {
 
 void record(const std::vector<std::uint8_t>& block, const tools::TimelapseSettings& settings, Recorded& run) {
     const tools::ShowSetup setup = testing_support::boundedSetup(block);
-    tools::ProgressBar quiet("test", false);
     std::vector<tools::FrameSink*> sinks{&run.sink};
-    run.ok = tools::recordTimelapse(setup, settings, sinks, quiet, run.result);
+    run.ok = tools::recordTimelapse(setup, settings, sinks, nullptr, run.result);
     EXPECT_TRUE(run.result.outcome.stop == tools::ShowStop::None)
         << testing_support::describeNeverEnding(run.result.outcome.stop);
 }
@@ -169,9 +168,8 @@ TEST(Timelapse, SplashesComeAsWholeScreensAndTheClosingOneEndsTheShow) {
     setup.maxShowMs = 120 * 1000;
     setup.screenWidth = 320;
     setup.screenHeight = 240;
-    tools::ProgressBar quiet("test", false);
     std::vector<tools::FrameSink*> sinks{&run.sink};
-    ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, quiet, run.result)) << run.result.message;
+    ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, nullptr, run.result)) << run.result.message;
     EXPECT_TRUE(run.result.outcome.stop == tools::ShowStop::None)
         << testing_support::describeNeverEnding(run.result.outcome.stop, setup.maxShowMs);
     EXPECT_EQ(run.sink.last.width, 320);
@@ -197,9 +195,8 @@ TEST(Timelapse, ACorruptedPlayerGivesNoFrames) {
     setup.programPath = "/nonexistent/quillcast.exe";
     RecordingSink sink;
     tools::TimelapseResult result;
-    tools::ProgressBar quiet("test", false);
     std::vector<tools::FrameSink*> sinks{&sink};
-    const bool ok = tools::recordTimelapse(setup, {}, sinks, quiet, result);
+    const bool ok = tools::recordTimelapse(setup, {}, sinks, nullptr, result);
     EXPECT_FALSE(ok);
     EXPECT_TRUE(result.corrupted) << result.message;
     EXPECT_FALSE(sink.finished);

@@ -7,10 +7,10 @@
 
 #include "canvas/pen_state.h"
 #include "drawing/reader.h"
-#include "session/checkpoint.h"
-#include "session/session.h"
+#include "engine/session/checkpoint.h"
+#include "engine/session/session.h"
 #include "tests/session/session_support.h"
-#include "tools/samples/samples.h"
+#include "engine/samples/samples.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "session/session.h"
-#include "tools/common/headless_player.h"
+#include "engine/session/session.h"
+#include "engine/player/headless_player.h"
 
 namespace session_support {
 
@@ -27,8 +27,8 @@ inline tools::Picture showCanvas(const std::vector<std::uint8_t>& block) {
 // in the same process and so ends the session.
 inline tools::Picture sessionCanvas() {
     tools::Picture p;
-    p.width = session::canvasWidth();
-    p.height = session::canvasHeight();
+    p.width = session::width();
+    p.height = session::height();
     const std::uint32_t* from = session::pixels();
     EXPECT_NE(from, nullptr) << "no session open";
     if (!from) return p;

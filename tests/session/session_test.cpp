@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "canvas/pen_state.h"
-#include "session/session.h"
+#include "engine/session/session.h"
 #include "tests/session/session_support.h"
 #include "tests/support/block_builder.h"
-#include "tools/samples/samples.h"
+#include "engine/samples/samples.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ TEST(Session, RecordsEndAfterTheLastRecordThatHoldsAByte) {
     testing_support::BlockBuilder cut(40, 30);
     cut.strokeWithCount(200000, {{1, 1}, {2, 2}});
     ASSERT_TRUE(session::open(cut.block(), error)) << error;
-    EXPECT_EQ(session::recordsEnd(), kDrawingBlockSize);
+    EXPECT_EQ(session::recordsEnd(), format::kDrawingBlockSize);
     EXPECT_EQ(session::room(), 0u);
     session::close();
 }
@@ -115,7 +115,7 @@ TEST(Session, PressureEncodingKeepsXWithinItsTwelveBits) {
 
 TEST(Session, WhatDoesNotFitIsRefusedWithNothingWritten) {
     testing_support::BlockBuilder b(60, 60);
-    b.seek(kDrawingBlockSize - 30).colour(0x123456);
+    b.seek(format::kDrawingBlockSize - 30).colour(0x123456);
     std::string error;
     ASSERT_TRUE(session::open(b.block(), error)) << error;
     session::playToEnd();

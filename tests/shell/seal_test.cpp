@@ -40,7 +40,7 @@ std::vector<std::uint8_t> programFile(const char* blockSection = ".qcdraw", std:
     put32(f, kTable + 40 + 16, rawSize);
     put32(f, kTable + 40 + 20, kBlockAt);
     for (std::size_t i = 0x200; i < 0x400; ++i) f[i] = static_cast<std::uint8_t>(i * 31);
-    f[kBlockAt] = kPlaceholderByte;
+    f[kBlockAt] = format::kPlaceholderByte;
     for (std::size_t i = f.size() - 0x200; i < f.size(); ++i) f[i] = static_cast<std::uint8_t>(i);
     return f;
 }
@@ -88,7 +88,7 @@ TEST(Seal, ASealedFileIsIntactAndKeepsThePlaceholderByte) {
     EXPECT_FALSE(isSealIntact(f.data(), f.size()));
     ASSERT_TRUE(writeSeal(f.data(), f.size()));
     EXPECT_TRUE(isSealIntact(f.data(), f.size()));
-    EXPECT_EQ(f[kBlockAt], kPlaceholderByte);
+    EXPECT_EQ(f[kBlockAt], format::kPlaceholderByte);
     EXPECT_EQ(f[kBlockAt + 8], 0) << "the drawing stream is not touched";
 }
 

@@ -4,7 +4,7 @@
 // gives back the same block, the same figures and the same undo.
 #include <gtest/gtest.h>
 
-#include "session/session.h"
+#include "engine/session/session.h"
 #include "studio/budget.h"
 #include "studio/recorder.h"
 #include "tests/session/session_support.h"

@@ -3,8 +3,8 @@
 
 #include "studio/drawing_files.h"
 #include "tests/tools/fake_player.h"
-#include "tools/embed/embed.h"
-#include "tools/samples/samples.h"
+#include "engine/embed/embed.h"
+#include "engine/samples/samples.h"
 
 namespace {
 

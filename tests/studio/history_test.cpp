@@ -2,7 +2,7 @@
 // whole show of the block then, also past many kept checkpoints.
 #include <gtest/gtest.h>
 
-#include "session/session.h"
+#include "engine/session/session.h"
 #include "studio/recorder.h"
 #include "tests/session/session_support.h"
 

@@ -3,7 +3,7 @@
 // stroke without losing anything.
 #include <gtest/gtest.h>
 
-#include "session/session.h"
+#include "engine/session/session.h"
 #include "studio/recorder.h"
 #include "tests/session/session_support.h"
 #include "tests/support/block_builder.h"
@@ -120,7 +120,7 @@ TEST(Recorder, SimplifiedStrokeIsDrawnAsRecorded) {
 TEST(Recorder, StrokeThatDoesNotFitIsRefusedAndNothingIsLost) {
     testing_support::BlockBuilder b(120, 120);
     b.colour(0x0000FF).brushSize(2).stroke({{10, 10}, {100, 100}});
-    b.seek(kDrawingBlockSize - 100).colour(0x00FF00);
+    b.seek(format::kDrawingBlockSize - 100).colour(0x00FF00);
     studio::Recorder r;
     std::string error;
     ASSERT_TRUE(r.open(b.block(), error)) << error;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "drawing/block.h"
-#include "drawing/format.h"
+#include "format/format.h"
 
 namespace testing_support {
 
@@ -63,8 +63,8 @@ private:
 
 // The block of a player that carries no drawing.
 inline std::vector<std::uint8_t> placeholderBlock() {
-    std::vector<std::uint8_t> b(kDrawingBlockSize, 0);
-    b[0] = kPlaceholderByte;
+    std::vector<std::uint8_t> b(format::kDrawingBlockSize, 0);
+    b[0] = format::kPlaceholderByte;
     return b;
 }
 

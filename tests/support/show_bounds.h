@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/headless_player.h"
+#include "engine/player/headless_player.h"
 
 namespace testing_support {
 

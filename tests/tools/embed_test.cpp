@@ -7,8 +7,8 @@
 #include "shell/seal.h"
 #include "tests/support/block_builder.h"
 #include "tests/tools/fake_player.h"
-#include "tools/embed/embed.h"
-#include "tools/samples/samples.h"
+#include "engine/embed/embed.h"
+#include "engine/samples/samples.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST(Embed, EmbedThenExtractGivesBackTheDrawing) {
     std::size_t at = 0;
     ASSERT_TRUE(findDrawingBlockInFile(player.data(), player.size(), at));
     for (std::size_t i = 0; i < player.size(); ++i) {
-        if (i < at || i >= at + kDrawingBlockSize) {
+        if (i < at || i >= at + format::kDrawingBlockSize) {
             ASSERT_EQ(twice[i], player[i]) << i;
         }
     }
@@ -87,8 +87,8 @@ TEST(Embed, PlayTimeIsTheEmulatedShowsLength) {
     const embed::PlayTime windows = embed::estimatePlayTime(b.block(), 15'625'000);
     EXPECT_GT(windows.toSeconds, time.toSeconds + 0.010);
 
-    std::vector<std::uint8_t> placeholder(kDrawingBlockSize, 0);
-    placeholder[0] = kPlaceholderByte;
+    std::vector<std::uint8_t> placeholder(format::kDrawingBlockSize, 0);
+    placeholder[0] = format::kPlaceholderByte;
     EXPECT_EQ(embed::estimatePlayTime(placeholder).toSeconds, 0.0);
 }
 
@@ -120,7 +120,7 @@ TEST(Embed, Refusals) {
     EXPECT_FALSE(embed::embedDrawing(player, shorter, false, out, error));
     EXPECT_NE(error.find("exactly 451000"), std::string::npos) << error;
     auto placeholder = drawing;
-    placeholder[0] = kPlaceholderByte;
+    placeholder[0] = format::kPlaceholderByte;
     EXPECT_FALSE(embed::embedDrawing(player, placeholder, false, out, error));
     EXPECT_NE(error.find("0x44"), std::string::npos) << error;
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "drawing/block.h"
-#include "tools/script/script_reader.h"
+#include "engine/script/script_reader.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ TEST(ScriptErrors, TooLongForTheBlockSaysByHowMuch) {
     for (int i = 0; i < 57; ++i) text += stroke + "\n";
     const std::uint64_t size = 1056 + 57 * 8006;
     const script::ScriptError e = errorOf(text);
-    EXPECT_NE(e.describe().find(std::to_string(size - kDrawingBlockSize) + " bytes over"), std::string::npos)
+    EXPECT_NE(e.describe().find(std::to_string(size - format::kDrawingBlockSize) + " bytes over"), std::string::npos)
         << e.describe();
     EXPECT_NE(e.describe().find("runs out at line 59"), std::string::npos) << e.describe();
 
@@ -66,7 +66,7 @@ TEST(ScriptErrors, TooLongForTheBlockSaysByHowMuch) {
     std::vector<std::uint8_t> block;
     script::ScriptError none;
     EXPECT_TRUE(script::buildBlock(text, block, none)) << none.describe();
-    EXPECT_EQ(block.size(), kDrawingBlockSize);
+    EXPECT_EQ(block.size(), format::kDrawingBlockSize);
 }
 
 TEST(ScriptText, HandWrittenScriptsUseDefaults) {

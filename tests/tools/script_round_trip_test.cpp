@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "drawing/block.h"
-#include "drawing/format.h"
+#include "format/format.h"
 #include "tests/support/block_builder.h"
-#include "tools/samples/samples.h"
-#include "tools/script/script_reader.h"
-#include "tools/script/script_writer.h"
+#include "engine/samples/samples.h"
+#include "engine/script/script_reader.h"
+#include "engine/script/script_writer.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void expectRoundTrip(const std::vector<std::uint8_t>& block) {
 TEST(ScriptRoundTrip, RandomBlocks) {
     std::mt19937 random(451000);
     for (int n = 0; n < 6; ++n) {
-        std::vector<std::uint8_t> block(kDrawingBlockSize);
+        std::vector<std::uint8_t> block(format::kDrawingBlockSize);
         for (auto& b : block) b = static_cast<std::uint8_t>(random());
         expectRoundTrip(block);
     }
@@ -53,7 +53,7 @@ TEST(ScriptRoundTrip, RandomRecordStreams) {
         auto& bytes = b.bytes();
         for (std::uint32_t i = 0; i < b.position(); ++i)
             if (random() % 8 == 0) bytes[i] = static_cast<std::uint8_t>(random());
-        const std::uint32_t end = n % 3 == 0 ? kDrawingBlockSize : 1100 + static_cast<std::uint32_t>(random() % 20000) * 2;
+        const std::uint32_t end = n % 3 == 0 ? format::kDrawingBlockSize : 1100 + static_cast<std::uint32_t>(random() % 20000) * 2;
         while (b.position() + 200 < end) {
             const auto opcode = static_cast<std::uint16_t>(random() % 9 == 0 ? random() : random() % 6);
             if (opcode == 2) {
@@ -67,8 +67,8 @@ TEST(ScriptRoundTrip, RandomRecordStreams) {
             }
         }
         // The last record may be cut by the block's end.
-        if (end == kDrawingBlockSize) {
-            while (b.position() + 2 <= kDrawingBlockSize) b.word(static_cast<std::uint16_t>(random() % 6));
+        if (end == format::kDrawingBlockSize) {
+            while (b.position() + 2 <= format::kDrawingBlockSize) b.word(static_cast<std::uint16_t>(random() % 6));
         }
         expectRoundTrip(b.block());
     }
@@ -76,16 +76,16 @@ TEST(ScriptRoundTrip, RandomRecordStreams) {
 
 TEST(ScriptRoundTrip, EdgeBlocks) {
     // A placeholder, and a block of nothing but zeros.
-    std::vector<std::uint8_t> zeros(kDrawingBlockSize, 0);
+    std::vector<std::uint8_t> zeros(format::kDrawingBlockSize, 0);
     expectRoundTrip(zeros);
-    zeros[0] = kPlaceholderByte;
+    zeros[0] = format::kPlaceholderByte;
     expectRoundTrip(zeros);
 
     // Odd header bytes, the 257th palette slot, and a stroke cut at the end.
     BlockBuilder odd(65535, 32768, 48);
     for (std::size_t i = 14; i < 28; ++i) odd.bytes()[i] = static_cast<std::uint8_t>(0xA0 + i);
     for (std::size_t i = 28 + 4 + 256 * 4; i < 1060; ++i) odd.bytes()[i] = 0xEE;
-    odd.colour(0x123456, 15).record(0, 0x0F000000).seek(kDrawingBlockSize - 30).word(2).dword(100).dword(0x7FFF8000);
+    odd.colour(0x123456, 15).record(0, 0x0F000000).seek(format::kDrawingBlockSize - 30).word(2).dword(100).dword(0x7FFF8000);
     for (int i = 0; i < 4; ++i) odd.dword(0xFFFFFFFF);
     expectRoundTrip(odd.block());
 
@@ -93,7 +93,7 @@ TEST(ScriptRoundTrip, EdgeBlocks) {
     for (std::uint16_t opcode = 0; opcode <= 5; ++opcode) {
         for (std::uint32_t left : {2u, 4u, 8u}) {
             BlockBuilder cut;
-            cut.seek(kDrawingBlockSize - left).word(opcode);
+            cut.seek(format::kDrawingBlockSize - left).word(opcode);
             expectRoundTrip(cut.block());
         }
     }

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "tools/common/picture.h"
+#include "engine/picture/picture.h"
 
 namespace tools {
 

@@ -7,10 +7,10 @@
 #include <sys/stat.h>
 
 #include "tools/common/cli.h"
-#include "tools/common/files.h"
-#include "tools/embed/embed.h"
+#include "engine/embed/embed.h"
+#include "engine/files/files.h"
+#include "engine/loader/load_drawing.h"
 #include "tools/embed/embed_options.h"
-#include "tools/script/load_drawing.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "tools/paint/engine_canvas.h"
 
-#include "session/checkpoint.h"
-#include "session/session.h"
+#include "engine/session/checkpoint.h"
+#include "engine/session/session.h"
 
 namespace paint {
 
@@ -40,7 +40,7 @@ void EngineCanvas::mark() { session::save(theMark()); }
 void EngineCanvas::takeBack() { session::restore(theMark()); }
 
 CanvasView EngineCanvas::view() const {
-    return CanvasView{session::pixels(), session::canvasWidth(), session::canvasHeight(), session::stride()};
+    return CanvasView{session::pixels(), session::width(), session::height(), session::stride()};
 }
 
 std::vector<std::uint8_t> EngineCanvas::block() const { return session::block(); }

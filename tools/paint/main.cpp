@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "tools/common/cli.h"
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 #include "tools/paint/paint_options.h"
 #include "tools/paint/paint_output.h"
 #include "tools/paint/picture_fit.h"

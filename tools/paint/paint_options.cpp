@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "drawing/format.h"
+#include "format/format.h"
 #include "tools/paint/picture_fit.h"
 
 namespace paint {

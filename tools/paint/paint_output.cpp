@@ -4,9 +4,9 @@
 
 #include <sys/stat.h>
 
-#include "tools/common/files.h"
-#include "tools/embed/embed.h"
-#include "tools/script/script_writer.h"
+#include "engine/files/files.h"
+#include "engine/embed/embed.h"
+#include "engine/script/script_writer.h"
 
 namespace paint {
 

@@ -6,7 +6,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 
 namespace paint {
 

@@ -1,13 +1,13 @@
 // The bytes of the few records a painting is made of, appended one by one
 // as they go to the engine session: colours, the pen mode, a fill and
 // strokes whose points carry a pressure. Layout and sizes come from the
-// format module (drawing/format.h).
+// format module (format/format.h).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "drawing/format.h"
+#include "format/format.h"
 
 namespace paint {
 

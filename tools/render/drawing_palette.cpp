@@ -1,6 +1,6 @@
 #include "tools/render/drawing_palette.h"
 
-#include "drawing/format.h"
+#include "format/format.h"
 #include "drawing/palette_image.h"
 
 namespace tools {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/picture_diff.h"
+#include "engine/picture/picture_diff.h"
 
 struct liq_attr;
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/atomic_output.h"
-#include "tools/render/frame_sink.h"
+#include "engine/files/atomic_output.h"
+#include "engine/timelapse/frame_sink.h"
 #include "tools/render/gif_colours.h"
 
 struct GifFileType;

@@ -10,16 +10,16 @@
 
 #include "canvas/canvas.h"
 #include "tools/common/cli.h"
-#include "tools/common/files.h"
-#include "tools/common/headless_player.h"
+#include "engine/files/files.h"
+#include "engine/player/headless_player.h"
 #include "tools/common/png_writer.h"
-#include "tools/common/show_input.h"
+#include "engine/loader/show_input.h"
 #include "tools/render/drawing_palette.h"
 #include "tools/render/gif_writer.h"
 #include "tools/render/options.h"
 #include "tools/render/png_sequence.h"
 #include "tools/common/progress_bar.h"
-#include "tools/render/timelapse.h"
+#include "engine/timelapse/timelapse.h"
 #include "tools/render/video_pipe.h"
 
 namespace {
@@ -88,7 +88,8 @@ int recordShow(const tools::RenderOptions& options, const tools::ShowSetup& setu
 
     tools::ProgressBar bar("quillcast-render", showProgress);
     tools::TimelapseResult result;
-    const bool ok = tools::recordTimelapse(setup, options.timelapse, targets, bar, result);
+    const bool ok = tools::recordTimelapse(
+        setup, options.timelapse, targets, [&bar](double share, long frames) { bar.update(share, frames); }, result);
     bar.done();
     if (result.corrupted) {
         std::fprintf(stderr, "quillcast-render: %s\n", result.message.c_str());

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/player/headless_player.h"
+#include "engine/timelapse/timelapse.h"
 #include "tools/common/cli.h"
-#include "tools/common/headless_player.h"
-#include "tools/render/timelapse.h"
 
 namespace tools {
 

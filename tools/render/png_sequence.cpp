@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 #include "tools/common/png_writer.h"
 
 namespace tools {

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/common/atomic_output.h"
-#include "tools/render/frame_sink.h"
+#include "engine/files/atomic_output.h"
+#include "engine/timelapse/frame_sink.h"
 
 namespace tools {
 

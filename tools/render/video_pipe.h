@@ -8,8 +8,8 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "tools/common/atomic_output.h"
-#include "tools/render/frame_sink.h"
+#include "engine/files/atomic_output.h"
+#include "engine/timelapse/frame_sink.h"
 
 namespace tools {
 

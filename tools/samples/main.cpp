@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/files/files.h"
+#include "engine/samples/samples.h"
 #include "tools/common/cli.h"
-#include "tools/common/files.h"
 #include "tools/samples/sample_options.h"
-#include "tools/samples/samples.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "tools/samples/samples.h"
+#include "engine/samples/samples.h"
 
 namespace tools {
 

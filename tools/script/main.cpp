@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <string>
 
-#include "drawing/format.h"
+#include "format/format.h"
 #include "tools/common/cli.h"
-#include "tools/common/files.h"
-#include "tools/script/load_drawing.h"
+#include "engine/files/files.h"
+#include "engine/loader/load_drawing.h"
+#include "engine/script/script_reader.h"
+#include "engine/script/script_writer.h"
 #include "tools/script/script_options.h"
-#include "tools/script/script_reader.h"
-#include "tools/script/script_writer.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "tools/render/frame_sink.h"
+#include "engine/timelapse/frame_sink.h"
 #include "web/engine/show.h"
 
 namespace web {

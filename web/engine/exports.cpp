@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/files.h"
+#include "engine/files/files.h"
 #include "web/engine/show.h"
 
 namespace {

@@ -4,13 +4,12 @@
 #include <cstdio>
 
 #include "shell/seal.h"
-#include "tools/common/files.h"
-#include "tools/common/headless_player.h"
-#include "tools/common/progress_bar.h"
-#include "tools/embed/embed.h"
-#include "tools/render/show_clock.h"
-#include "tools/render/timelapse.h"
-#include "tools/script/load_drawing.h"
+#include "engine/files/files.h"
+#include "engine/player/headless_player.h"
+#include "engine/embed/embed.h"
+#include "engine/player/show_clock.h"
+#include "engine/timelapse/timelapse.h"
+#include "engine/loader/load_drawing.h"
 #include "web/engine/change_sink.h"
 
 namespace web {
@@ -124,9 +123,8 @@ ShowResult recordShow(const OpenedShow& show, double fps, bool withSplashes, dou
         setup.screenHeight = std::max(show.canvasHeight + 2 * kFrameBorder, kSplashScreenHeight);
     }
     ChangeSink sink(out, budgetBytes);
-    tools::ProgressBar silent("", false);
     tools::TimelapseResult recorded;
-    const bool ok = tools::recordTimelapse(setup, settings, {&sink}, silent, recorded);
+    const bool ok = tools::recordTimelapse(setup, settings, {&sink}, nullptr, recorded);
     // Frames come on a grid of the show's clock, and the end of the last
     // stroke may fall between two of them, after the last frame was taken:
     // the finished window follows at the show's end, so that the recording

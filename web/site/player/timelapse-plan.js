@@ -1,5 +1,5 @@
 // The frame grid of a time-lapse, as quillcast-render lays it out for
-// --duration D --fps N --hold H (tools/render/timelapse.cpp): the show, from
+// --duration D --fps N --hold H (engine/timelapse/timelapse.cpp): the show, from
 // the empty framed canvas to the finished picture, is played at the speed
 // that leaves H seconds of the D for the finished picture; frame k comes at
 // k/N seconds of the output and shows the show as it was at k/N times the

@@ -1,9 +1,0 @@
-#include "tools/render/show_clock.h"
-
-#include "platform/emu/clock_model.h"
-
-namespace tools {
-
-std::int64_t showClockMicroseconds() { return static_cast<std::int64_t>(emu::nowNs() / 1000); }
-
-}  // namespace tools
