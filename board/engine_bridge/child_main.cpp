@@ -26,7 +26,6 @@
 #include "engine/files/files.h"
 #include "engine/player/headless_player.h"
 #include "tools/common/png_writer.h"
-#include "tools/common/progress_bar.h"
 #include "engine/embed/embed.h"
 #include "tools/render/drawing_palette.h"
 #include "tools/render/gif_writer.h"
@@ -247,9 +246,8 @@ int timelapse(bool video, std::uint64_t workLimit) {
         sink = std::make_unique<tools::GifSink>(path, tools::drawingPalette(block));
     }
     ProgressSink reporting(*sink, kTimelapseSeconds);
-    tools::ProgressBar quiet("", false);
     tools::TimelapseResult result;
-    if (!tools::recordTimelapse(setup, settings, {&reporting}, quiet, result)) {
+    if (!tools::recordTimelapse(setup, settings, {&reporting}, {}, result)) {
         if (result.outcome.stop != tools::ShowStop::None) return refuse(kTooLong);
         return refuse(result.message.empty() ? "the time-lapse could not be made" : result.message);
     }
