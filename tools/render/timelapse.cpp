@@ -175,8 +175,9 @@ private:
         if (phase_ == Phase::BeforePlayback || phase_ == Phase::Closing) {
             // Right after the click, a look every millisecond until the
             // closing splash shows, so that the hold ends when it does.
+            const std::int64_t sinceClickMs = (showClockMicroseconds() - clickUs_) / 1000;
             const bool awaitingSplash = phase_ == Phase::Closing && frames_ == closingSeenBy_ &&
-                                        showClockMicroseconds() - clickUs_ < static_cast<std::int64_t>(kSplashSampleMs) * 1000;
+                                        sinceClickMs < static_cast<std::int64_t>(kSplashSampleMs);
             emu::scheduleCall(emu::now() + (awaitingSplash ? 1 : kSplashSampleMs), [this] { lookAtSplashes(); });
         }
     }
