@@ -82,8 +82,11 @@ public:
     long frames() const { return frames_; }
     double end() const { return end_; }
     // The show's length that the speed compresses: up to the finished picture,
-    // or to the program's end with the splashes.
-    std::int64_t spanUs() const { return endUs_ - originUs_; }
+    // or to the program's end with the splashes, less the wait between the
+    // finished picture and the click, which the hold takes the place of.
+    std::int64_t spanUs() const {
+        return endUs_ - originUs_ - (s_.includeSplash ? clickUs_ - finishUs_ : 0);
+    }
     const Picture& finishedPicture() const { return finished_; }
     const Picture& finishedFrame() const { return finishedFrame_; }
 
@@ -130,37 +133,59 @@ private:
             else takeIfChanged();
         }
         if (!s_.includeSplash) return false;
-        // The viewer clicks after the hold, and the closing splash plays.
+        // The viewer clicks at once, and the closing splash plays. The hold
+        // goes into the output's time line here rather than into the show's:
+        // on the show's clock it would move the closing splash against the
+        // whole seconds it waits for, and the output would no longer last
+        // what the measuring pass found for --duration.
         HWND window = playerWindow();
         if (!window) return false;
         RECT r;
         GetWindowRect(window, &r);
-        const double holdMs = measuring_ ? 0.0 : s_.holdSeconds * speed_ * 1000.0;
-        emu::scheduleLeftClick(emu::now() + static_cast<std::uint64_t>(std::llround(holdMs)),
-                               static_cast<int>(r.left) + 20, static_cast<int>(r.top) + 20);
+        emu::scheduleLeftClick(emu::now(), static_cast<int>(r.left) + 20, static_cast<int>(r.top) + 20);
         phase_ = Phase::Closing;
+        clickUs_ = showClockMicroseconds();
+        closingSeenBy_ = frames_;
+        if (!measuring_) {
+            // The hold starts with the finished picture, at finishUs_, as
+            // without the splashes: the show's wait for its last tick is
+            // left out, unless the hold is shorter.
+            const double wait = static_cast<double>(clickUs_ - finishUs_) / 1e6 / speed_;
+            holdShift_ = std::max(0.0, s_.holdSeconds - wait);
+            holdFromUs_ = clickUs_;
+            if (s_.fps > 0) {
+                const double holdEnd = outputSeconds(holdFromUs_);
+                while (frameSeconds(next_) < holdEnd - 1e-9) emit(finishedFrame_, frameSeconds(next_++));
+            }
+        }
         lookAtSplashes();
         return true;
     }
 
     // Keeps an eye on the screen while no tick marks the time: at every
     // millisecond for frames at a fixed rate, else every kSplashSampleMs.
+    // A measuring pass looks at nothing but keeps the same appointments: the
+    // show then runs on the same clock as when it is recorded.
     void lookAtSplashes() {
-        if (measuring_) return;
         if (s_.fps > 0) {
             poll();
             return;
         }
         takeIfChanged();
-        if (phase_ == Phase::BeforePlayback || phase_ == Phase::Closing)
-            emu::scheduleCall(emu::now() + kSplashSampleMs, [this] { lookAtSplashes(); });
+        if (phase_ == Phase::BeforePlayback || phase_ == Phase::Closing) {
+            // Right after the click, a look every millisecond until the
+            // closing splash shows, so that the hold ends when it does.
+            const std::int64_t sinceClickMs = (showClockMicroseconds() - clickUs_) / 1000;
+            const bool awaitingSplash = phase_ == Phase::Closing && frames_ == closingSeenBy_ &&
+                                        sinceClickMs < static_cast<std::int64_t>(kSplashSampleMs);
+            emu::scheduleCall(emu::now() + (awaitingSplash ? 1 : kSplashSampleMs), [this] { lookAtSplashes(); });
+        }
     }
 
     // Frames at a fixed rate: every frame whose time has come, then a look
     // again at the next millisecond (the next stroke segment, in a stroke).
     void poll() {
-        if (measuring_) return;
-        catchUp(Picture{});
+        if (!measuring_) catchUp(Picture{});
         if (phase_ == Phase::Playing || (s_.includeSplash && phase_ != Phase::Drawn))
             emu::scheduleCall(emu::now() + 1, [this] { poll(); });
     }
@@ -234,13 +259,18 @@ private:
         error_ = error;
     }
 
+    // Times after the viewer's click come the hold later in the output.
     double outputSeconds(std::int64_t us) const {
-        return offset_ + static_cast<double>(us - originUs_) / 1e6 / speed_;
+        const double hold = holdFromUs_ >= 0 && us >= holdFromUs_ ? holdShift_ : 0.0;
+        return offset_ + static_cast<double>(us - originUs_) / 1e6 / speed_ + hold;
     }
     double frameSeconds(long k) const { return static_cast<double>(k) / s_.fps; }
+    // The moment of the show that frame k shows; frames in the hold are
+    // written when it begins.
     std::int64_t frameShowUs(long k) const {
-        return originUs_ +
-               std::llround(static_cast<double>(k - firstShowFrame_) / s_.fps * speed_ * 1e6);
+        double seconds = static_cast<double>(k - firstShowFrame_) / s_.fps;
+        if (holdFromUs_ >= 0 && frameSeconds(k) >= outputSeconds(holdFromUs_) - 1e-9) seconds -= holdShift_;
+        return originUs_ + std::llround(seconds * speed_ * 1e6);
     }
 
     const TimelapseSettings& s_;
@@ -255,6 +285,12 @@ private:
     std::int64_t finishUs_ = 0;
     std::int64_t lastTickUs_ = 0;
     std::int64_t endUs_ = 0;
+    // With the splashes: the viewer's click, from which on the output runs
+    // holdShift_ seconds later (not when measuring).
+    std::int64_t clickUs_ = 0;
+    std::int64_t holdFromUs_ = -1;
+    double holdShift_ = 0;
+    long closingSeenBy_ = 0;  // frames_ at the click
     double offset_ = 0;
     long firstShowFrame_ = 0;
     long next_ = 0;  // the next frame at a fixed rate

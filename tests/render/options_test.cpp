@@ -9,7 +9,8 @@ namespace {
 
 bool parse(std::vector<const char*> args, tools::RenderOptions& options, std::string& error) {
     args.insert(args.begin(), "quillcast-render");
-    const tools::ParseOutcome outcome = tools::parseRenderArguments(static_cast<int>(args.size()), args.data(), options);
+    const tools::ParseOutcome outcome =
+        tools::parseRenderArguments(static_cast<int>(args.size()), args.data(), options);
     error = outcome.text;
     return outcome.run();
 }

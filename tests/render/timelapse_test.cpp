@@ -2,6 +2,7 @@
 // show's clock, speed and duration, and the last frame against a still render.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/emu/clock_model.h"
@@ -178,6 +179,46 @@ TEST(Timelapse, SplashesComeAsWholeScreensAndTheClosingOneEndsTheShow) {
     EXPECT_GT(run.sink.end, 6.0 + 1 + 6);
     EXPECT_LT(run.sink.end, 6.5 + 1 + 7.5);
     EXPECT_EQ(run.result.finished.width, 74) << "-o still gets the window";
+}
+
+// With the splashes the hold lasts what was asked for in the output at any
+// speed: the longest still stretch, from the finished picture to the
+// closing splash, is the hold and at most a GIF frame more; and a set
+// duration is kept to the millisecond, frames at a fixed rate included.
+TEST(Timelapse, WithTheSplashesTheHoldIsInOutputSecondsAtAnySpeed) {
+    const struct {
+        double speed, duration, fps;
+    } cases[] = {{4, 0, 0}, {1, 7, 0}, {1, 7, 10}};
+    for (const auto& c : cases) {
+        tools::TimelapseSettings settings;
+        settings.includeSplash = true;
+        settings.holdSeconds = 3;
+        settings.speed = c.speed;
+        settings.durationSeconds = c.duration;
+        settings.fps = c.fps;
+        Recorded run;
+        tools::ShowSetup setup = testing_support::boundedSetup(threeStrokes());
+        setup.maxShowMs = 120 * 1000;
+        setup.screenWidth = 320;
+        setup.screenHeight = 240;
+        tools::ProgressBar quiet("test", false);
+        std::vector<tools::FrameSink*> sinks{&run.sink};
+        ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, quiet, run.result)) << run.result.message;
+        const std::string what = "speed " + std::to_string(c.speed) + ", duration " + std::to_string(c.duration) +
+                                 ", fps " + std::to_string(c.fps);
+        if (c.duration > 0) EXPECT_NEAR(run.sink.end, c.duration, 1e-3) << what;
+        if (c.fps > 0) {
+            for (std::size_t i = 0; i < run.sink.times.size(); ++i)
+                ASSERT_NEAR(run.sink.times[i], static_cast<double>(i) / c.fps, 1e-9) << what << ", frame " << i;
+            EXPECT_GE(static_cast<double>(run.sink.times.size()), c.duration * c.fps - 1) << what;
+            continue;
+        }
+        double longest = 0;
+        for (std::size_t i = 1; i < run.sink.times.size(); ++i)
+            longest = std::max(longest, run.sink.times[i] - run.sink.times[i - 1]);
+        EXPECT_GE(longest, 3.0 - 1e-6) << what;
+        EXPECT_LE(longest, 3.02) << what;
+    }
 }
 
 TEST(Timelapse, AFailingSinkStopsTheRecordingUnfinished) {

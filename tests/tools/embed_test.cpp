@@ -136,7 +136,7 @@ TEST(Embed, RefusesABlockOverTheHeaders) {
     constexpr std::size_t kTable = 0x80 + 24, kRawOffset = kTable + 20, kTableEnd = kTable + 40;
     std::vector<std::uint8_t> out, block;
     std::string error;
-    for (std::uint32_t at : {std::uint32_t{0}, std::uint32_t{0x3C - 3}, std::uint32_t{kTable}, std::uint32_t{kTableEnd - 1}}) {
+    for (std::size_t at : {std::size_t{0}, std::size_t{0x3C - 3}, kTable, kTableEnd - 1}) {
         auto player = fakePlayer();
         for (int i = 0; i < 4; ++i) player[kRawOffset + i] = static_cast<std::uint8_t>(at >> (8 * i));
         EXPECT_FALSE(embed::embedDrawing(player, drawing, true, out, error)) << at;

@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
         if (!embed::checkPlayer(playerBytes, check, error)) return failed(player + ": " + error);
         std::vector<std::uint8_t> block;
         if (embed::extractDrawing(playerBytes, block, error))
-            check.playTime = embed::estimatePlayTime(block, static_cast<std::uint64_t>(line.timerResolutionMs * 1e6 + 0.5));
+            check.playTime =
+                embed::estimatePlayTime(block, static_cast<std::uint64_t>(line.timerResolutionMs * 1e6 + 0.5));
         std::printf("player: %s\n%s", player.c_str(), embed::describeCheck(check).c_str());
         return check.intact ? 0 : kExitFailed;
     }

@@ -107,7 +107,8 @@ tools::ParseOutcome parseCommandLine(int argc, const char* const* argv, CommandL
     if (sized->count()) tools::readPixelSize(size, line.width, line.height);
     if (!sized->count() && !fit->count()) line.fit = kDefaultFit;
     if (line.picture.empty()) return tools::ParseOutcome::error("no picture given");
-    if (line.output.empty()) return tools::ParseOutcome::error("no output file: give -o FILE.qcd, FILE.qcs or FILE.exe");
+    if (line.output.empty())
+        return tools::ParseOutcome::error("no output file: give -o FILE.qcd, FILE.qcs or FILE.exe");
     if (endsWith(line.output, ".qcd")) {
         line.kind = OutputKind::Drawing;
     } else if (endsWith(line.output, ".qcs")) {

@@ -119,7 +119,8 @@ ParseOutcome parseRenderArguments(int argc, const char* const* argv, RenderOptio
     if (options.output.empty() && !options.recordsShow())
         return ParseOutcome::error("no output given (-o OUTPUT.png, or --gif, --frames or --video)");
     if (options.screen && options.atSeconds < 0) return ParseOutcome::error("--screen needs --at SECONDS");
-    if (options.screen && options.canvasOnly) return ParseOutcome::error("--screen and --canvas-only exclude each other");
+    if (options.screen && options.canvasOnly)
+        return ParseOutcome::error("--screen and --canvas-only exclude each other");
     if (!options.recordsShow()) {
         for (const CLI::Option* option : showOnly) {
             if (option->count())

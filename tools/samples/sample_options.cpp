@@ -40,7 +40,7 @@ ParseOutcome parseSampleArguments(int argc, const char* const* argv, SampleComma
 
     ParseOutcome outcome = parseArguments(*app, argc, argv);
     if (!outcome.run() || line.list) return outcome;
-    if (line.name.empty()) return ParseOutcome::error("no sample named: give NAME -o FILE.qcd");
+    if (line.name.empty()) return ParseOutcome::error("no sample given: give NAME -o FILE.qcd");
     if (line.output.empty()) return ParseOutcome::error("no output file: give -o FILE.qcd");
     return outcome;
 }
