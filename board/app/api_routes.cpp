@@ -77,6 +77,7 @@ void createPost(Context& ctx, const Request& req, Response& res) {
     std::optional<std::string> hash;
     if (!password.value.empty()) hash = security::hashPassword(password.value);
     std::string id = ctx.store().createPost(title.value, artist.value, hash, v);
+    ctx.changed();
     ctx.workers().notify();
     created(res, id, 1);
 }
@@ -104,6 +105,7 @@ void addVersion(Context& ctx, const Request& req, Response& res) {
     if (!checkUpload(ctx, req, res, v)) return;
     int number = ctx.store().addVersion(id, title, v);
     if (number == 0) return http::jsonError(res, 404, "no post " + id);
+    ctx.changed();
     ctx.workers().notify();
     created(res, id, number);
 }

@@ -31,6 +31,15 @@ std::int64_t cursor(const Request& req) {
 
 void listing(Context& ctx, const Request& req, Response& res, const std::optional<std::string>& artist) {
     std::int64_t before = cursor(req);
+    std::string key = (artist ? "a:" + *artist : std::string("b:")) + "@" + std::to_string(before);
+    bool cacheable = Context::cacheable(req);
+    if (cacheable) {
+        if (auto html = ctx.pages().get(key)) {
+            res.set_content(std::move(*html), "text/html; charset=utf-8");
+            res.set_header("Cache-Control", "no-cache");
+            return;
+        }
+    }
     auto posts = ctx.store().posts(before, kPageSize + 1, artist);
     bool more = posts.size() > kPageSize;
     if (more) posts.pop_back();
@@ -48,6 +57,7 @@ void listing(Context& ctx, const Request& req, Response& res, const std::optiona
         return ctx.sendMessage(req, res, 404, "No such artist", "Nobody called " + *artist + " has posted here.");
     }
     ctx.sendPage(res, "board", values, ctx.layout(req, heading));
+    if (cacheable) ctx.pages().put(key, res.body);
 }
 
 nlohmann::json timelapseValues(const store::Version& v) {
@@ -66,6 +76,19 @@ nlohmann::json timelapseValues(const store::Version& v) {
 // shown above the comment form.
 void postPage(Context& ctx, const Request& req, Response& res, const std::string& id, int number,
               const std::string& error = {}, int status = 200) {
+    bool cacheable = Context::cacheable(req) && error.empty();
+    std::string key = "p:" + id + "@" + std::to_string(number);
+    auto withToken = [&](std::string html) {
+        std::string token = ctx.csrfToken(req, res);
+        const std::string& marker = ctx.csrfMarker();
+        for (auto at = html.find(marker); at != std::string::npos; at = html.find(marker, at + token.size()))
+            html.replace(at, marker.size(), token);
+        res.set_content(std::move(html), "text/html; charset=utf-8");
+        res.set_header("Cache-Control", "no-cache");
+    };
+    if (cacheable) {
+        if (auto html = ctx.pages().get(key)) return withToken(std::move(*html));
+    }
     auto post = ctx.store().post(id);
     auto moderator = ctx.moderator(req);
     if (!post || (post->hidden && !moderator))
@@ -77,7 +100,7 @@ void postPage(Context& ctx, const Request& req, Response& res, const std::string
         if (e.version == number) v = &e;
     if (!v) return ctx.sendMessage(req, res, 404, "Version not found", post->title + " has no version " + std::to_string(number) + ".", postUrl(id), "Latest version");
 
-    std::string csrf = ctx.csrfToken(req, res);
+    std::string csrf = ctx.csrfMarker();
     std::string link = ctx.base() + (number == post->latest ? postUrl(id) : postUrl(id, number));
     std::string dl = "/p/" + id + "/v/" + std::to_string(number) + "/drawing.";
     nlohmann::json versionList = nlohmann::json::array();
@@ -132,6 +155,8 @@ void postPage(Context& ctx, const Request& req, Response& res, const std::string
     layout["og"] = og;
     layout["oembed"] = ctx.base() + "/oembed?format=json&url=" + util::urlEncode(link);
     ctx.sendPage(res, "post", values, layout, status);
+    if (cacheable) ctx.pages().put(key, res.body);
+    withToken(std::move(res.body));
 }
 
 void download(Context& ctx, const Request& req, Response& res) {
@@ -192,6 +217,7 @@ void addComment(Context& ctx, const Request& req, Response& res) {
     std::optional<std::string> hash;
     if (!password.value.empty()) hash = security::hashPassword(password.value);
     auto cid = ctx.store().addComment(id, name.value, body.value, hash, ctx.clientAddress(req));
+    ctx.changed();
     res.set_redirect(postUrl(id) + "#c" + std::to_string(cid), 303);
 }
 
@@ -206,6 +232,7 @@ void deleteComment(Context& ctx, const Request& req, Response& res) {
     if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
         return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this comment's.", postUrl(id), "Back to the picture");
     ctx.store().deleteComment(cid);
+    ctx.changed();
     res.set_redirect(postUrl(id) + "#comments-h", 303);
 }
 
@@ -217,6 +244,7 @@ void deletePost(Context& ctx, const Request& req, Response& res) {
     if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
         return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this post's.", postUrl(id), "Back to the picture");
     ctx.store().deletePost(id);
+    ctx.changed();
     ctx.sendMessage(req, res, 200, "Post deleted", "The picture and all its versions are deleted.");
 }
 
@@ -230,6 +258,7 @@ void renamePost(Context& ctx, const Request& req, Response& res) {
     if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
         return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this post's.", postUrl(id), "Back to the picture");
     ctx.store().renamePost(id, title.value);
+    ctx.changed();
     res.set_redirect(postUrl(id), 303);
 }
 
