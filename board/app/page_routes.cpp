@@ -129,8 +129,10 @@ void postPage(Context& ctx, const Request& req, Response& res, const std::string
         {"picture", mediaUrl(v->picture, "png")},
         {"width", std::to_string(v->width)},
         {"height", std::to_string(v->height)},
-        {"frame_width", std::to_string(v->width + 32)},
-        {"frame_height", std::to_string(v->height + 96)},
+        // The player's frame is 7 pixels a side; its controls take about 130
+        // pixels under the picture, and a margin of 16 goes round it all.
+        {"frame_width", std::to_string(v->width + 14 + 32)},
+        {"frame_height", std::to_string(v->height + 14 + 130)},
         {"link", link},
         {"downloads", {{"qcd", dl + "qcd"}, {"qcs", dl + "qcs"}, {"exe", dl + "exe"}}},
         {"timelapse", timelapseValues(*v)},
