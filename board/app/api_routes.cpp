@@ -2,6 +2,7 @@
 //   POST /api/posts                  a new post (drawing, title, artist, password?)
 //   POST /api/posts/<id>/versions    the next version (drawing, password, title?)
 //   GET  /api/posts/<id>             a post and its versions
+//   GET  /api/board                  {"name"}: the studio asks it to know that a board serves it
 #include "board/app/context.h"
 #include "board/app/fields.h"
 #include "board/app/views.h"
@@ -125,6 +126,10 @@ void addApiRoutes(httplib::Server& server, Context& ctx) {
     server.Post(R"(/api/posts/([a-z0-9]{1,32})/versions)",
                 [&ctx](const Request& req, Response& res) { addVersion(ctx, req, res); });
     server.Get(R"(/api/posts/([a-z0-9]{1,32}))", [&ctx](const Request& req, Response& res) { getPost(ctx, req, res); });
+    server.Get("/api/board", [](const Request&, Response& res) {
+        res.set_content(R"({"name":"Quillcast Board"})", "application/json");
+        res.set_header("Cache-Control", "no-cache");
+    });
 }
 
 }  // namespace board::app

@@ -2,6 +2,10 @@
 // show on the page at the chosen pace, from changes that the engine works
 // out ahead in its worker. The show's state is on the document element:
 // data-show="empty", "opening", "playing", "paused" or "ended".
+//
+// Two pages use it: the whole player (index.html) and the replay alone for a
+// frame on another page (player/index.html, #embed=1), which has no file
+// picker, samples or time-lapse, and shows the picture at 1x where it fits.
 import { Engine } from '../shared/engine-client.js';
 import { ShowTimeline } from '../shared/show-timeline.js';
 import { fetchInput, readDeepLink, watchDrops, watchFilePicker } from '../shared/inputs.js';
@@ -45,6 +49,11 @@ const ui = Object.fromEntries(
 );
 const message = new MessageLine(ui.message);
 
+// The replay alone: the embedding page, or the whole player asked with #embed=1.
+const embedPage = document.documentElement.dataset.embed === '1';
+const embedded = embedPage || readDeepLink().embed;
+if (embedded) document.documentElement.dataset.embed = '1';
+
 // Figures for the benchmark and the tests: milliseconds from the page's start.
 const stats = { firstFrameAt: null, endedAt: null, finishMs: null, recordMs: null };
 window.quillcastStats = stats;
@@ -61,7 +70,16 @@ let lastNow = null;
 let workMillions = 0; // the work bound of the deep link; 0: the renderer's
 let spare = new Engine(); // started ahead, so that its module loads while a drawing is fetched
 
-const view = new ZoomView(ui.player, ui.stage, { wheelZooms: true, onePointerPans: true, onChange: showZoom });
+// In a frame the wheel and a finger scroll the page round it, as they would
+// over a picture; Ctrl with the wheel still zooms.
+const view = new ZoomView(ui.player, ui.stage, {
+  wheelZooms: !embedded,
+  onePointerPans: !embedded,
+  onChange: showZoom,
+  // A frame on another page shows the picture at its own size, as the player
+  // window does, and smaller only where it does not fit.
+  fitsAtMost: embedded ? () => cssZoom(1) : null,
+});
 
 // --- opening -------------------------------------------------------------
 
@@ -124,7 +142,7 @@ function adopt(show) {
   ui.player.getContext('2d').clearRect(0, 0, ui.player.width, ui.player.height);
   message.say(show.opened.isPlayer ? `${show.name}: a player, intact` : show.name);
   ui.now.value = show.name;
-  ui.samples.value = show.sample;
+  if (ui.samples) ui.samples.value = show.sample;
   document.title = `${show.name} · Quillcast player`;
 }
 
@@ -408,13 +426,14 @@ const shortcuts = new Shortcuts([
   { keys: ['0'], label: '0', what: 'Fit the window', run: () => view.fit() },
   { keys: ['f'], label: 'F', what: 'Full screen', run: toggleFullscreen },
   { keys: ['l'], label: 'L', what: 'Loop on or off', run: () => (ui.loop.checked = !ui.loop.checked) },
-  { keys: ['o'], label: 'O', what: 'Open a drawing', run: () => ui.file.click() },
+  ...(ui.file ? [{ keys: ['o'], label: 'O', what: 'Open a drawing', run: () => ui.file.click() }] : []),
   { keys: ['?'], label: '?', what: 'These keys', run: () => ui.help.showModal() },
 ]);
 
 // --- start ---------------------------------------------------------------
 
 async function listSamples() {
+  if (!ui.samples) return;
   try {
     const response = await fetch('samples/index.json');
     for (const name of await response.json()) {
@@ -428,6 +447,11 @@ async function listSamples() {
 
 function followDeepLink() {
   const link = readDeepLink();
+  if (embedPage && !link.embed) {
+    // This page is the replay alone; any other link is the whole player's.
+    location.replace(new URL(`../index.html${location.hash}`, location.href));
+    return;
+  }
   if (link.speed === 'end') jumping = true;
   else if (link.speed) setSpeed(link.speed);
   ui.splash.checked = link.splash;
@@ -437,6 +461,8 @@ function followDeepLink() {
     openUrl(link.drawing, link.drawing.startsWith('samples/') ? link.drawing : '');
   } else if (link.fromStudio) {
     openFromStudio();
+  } else if (embedPage) {
+    refuse('No drawing named: link to this page as #embed=1&drawing=URL.');
   }
 }
 
@@ -447,9 +473,11 @@ function start() {
   ui.player.addEventListener('resized', () => view.refresh());
   window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => view.refresh());
 
-  watchFilePicker(ui.file, openInput);
-  watchDrops(document.body, ui.stage, openInput);
-  ui.samples.addEventListener('change', () => {
+  if (ui.file) {
+    watchFilePicker(ui.file, openInput);
+    watchDrops(document.body, ui.stage, openInput);
+  }
+  ui.samples?.addEventListener('change', () => {
     if (!ui.samples.value) return;
     openUrl(ui.samples.value, ui.samples.value);
   });
@@ -474,7 +502,8 @@ function start() {
   releaseFocusAfterPointer();
   window.addEventListener('hashchange', followDeepLink);
 
-  new TimelapseExport(document.getElementById('timelapse'), () => current);
+  const timelapse = document.getElementById('timelapse');
+  if (timelapse && !embedded) new TimelapseExport(timelapse, () => current);
 
   listSamples();
   followDeepLink();

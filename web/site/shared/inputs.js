@@ -63,7 +63,8 @@ export function watchDrops(zone, shown, onInput) {
 // The page's deep link: #drawing=<URL>&speed=<N|end>&splash=1&loop=1&work=<N>,
 // or #from=studio for the drawing the studio keeps in this browser (work:
 // the bound on a show's work in millions of units, as quillcast-render's
-// --max-work).
+// --max-work); embed=1 shows the replay and its controls alone, for a frame
+// on another page.
 export function readDeepLink(hash = location.hash) {
   const params = new URLSearchParams(hash.replace(/^#/, ''));
   return {
@@ -73,5 +74,6 @@ export function readDeepLink(hash = location.hash) {
     splash: params.get('splash') === '1',
     loop: params.get('loop') === '1',
     work: Number(params.get('work')) || 0,
+    embed: params.get('embed') === '1',
   };
 }

@@ -10,7 +10,7 @@ export class ZoomView {
   constructor(
     canvas,
     box,
-    { wheelZooms = false, onePointerPans = false, smallest = 1 / 16, onChange = () => {} } = {},
+    { wheelZooms = false, onePointerPans = false, smallest = 1 / 16, onChange = () => {}, fitsAtMost = null } = {},
   ) {
     this.canvas = canvas;
     this.box = box;
@@ -18,6 +18,9 @@ export class ZoomView {
     this.onePointerPans = onePointerPans;
     this.smallest = smallest;
     this.onChange = onChange;
+    // When given: the largest zoom that fitting may choose (a function, as
+    // the screen's density may change).
+    this.fitsAtMost = fitsAtMost;
     this.fitted = true;
     this.zoom = 1;
     this.touches = new Map(); // pointerId -> {x, y}, the touches on the box
@@ -46,7 +49,8 @@ export class ZoomView {
   fit() {
     this.fitted = true;
     const [width, height] = this.room();
-    this.apply(fitZoom(this.canvas.width, this.canvas.height, width, height));
+    const zoom = fitZoom(this.canvas.width, this.canvas.height, width, height);
+    this.apply(this.fitsAtMost ? Math.min(zoom, this.fitsAtMost()) : zoom);
   }
 
   // A zoom of one's own: the picture stays at it whatever the box does.

@@ -1,7 +1,9 @@
 // Where a drawing can go from the studio. Each destination is one entry:
 // its button, and what it does with the drawing; the page makes the buttons
 // from this list, so another destination is one more entry. `keeps` says
-// that the drawing is then safe outside this browser.
+// that the drawing is then safe outside this browser; `needsBoard`, that the
+// button shows only when a board serves the studio. run() resolves to what
+// the page says, or to null when the painter changed their mind.
 const kPlayerUrl = 'quillcast.exe';
 
 export const destinations = [
@@ -44,6 +46,14 @@ export const destinations = [
       studio.download(made.bytes, studio.fileName('.exe'), 'application/vnd.microsoft.portable-executable');
       return `Saved ${studio.fileName('.exe')}: a player that replays the drawing.`;
     },
+  },
+  {
+    id: 'post',
+    label: 'Post to board',
+    title: 'Post the drawing on this board, or a new version of the post it continues',
+    keeps: true,
+    needsBoard: true,
+    run: (studio) => studio.post(),
   },
   {
     id: 'watch',

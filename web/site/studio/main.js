@@ -8,6 +8,8 @@ import { Swatches } from './swatches.js';
 import { medianCut, toHex, fromHex } from './palette.js';
 import { ask } from './dialogs.js';
 import { destinations } from './exports.js';
+import { fetchLatest, findBoard, postDrawing } from './board.js';
+import { PostDialog } from './post-dialog.js';
 import { MessageLine } from '../shared/message.js';
 import { Shortcuts, releaseFocusAfterPointer } from '../shared/keys.js';
 import { StrokeEnd } from '../shared/status.js';
@@ -35,11 +37,16 @@ const state = {
   standard: [],
   timings: {},
   density: 1000,
+  boardName: null, // the board that serves the studio, when one does
+  // What the Post dialog had typed in, the post this drawing continues
+  // ({id, version, title}) and where the last post went; kept with the drawing.
+  board: { title: '', artist: '', continuing: null, postedUrl: '' },
 };
 let engine;
 let view;
 let input;
 let swatches;
+let postDialog;
 
 const plural = (n, one, many) => `${n.toLocaleString('en')} ${n === 1 ? one : many}`;
 
@@ -166,6 +173,7 @@ function autosave() {
         name: state.name,
         exported: state.exported,
         settings: settings(),
+        board: state.board,
       });
       root.dataset.saved = String(kept.bytesUsed);
     })
@@ -285,19 +293,22 @@ const studio = {
   download,
   fileName: (extension) => state.name.replace(/\.qcd$/i, '') + extension,
   saved: () => autosave(),
+  post: () => postToBoard(),
 };
 
 function showDestinations() {
   $('destinations').replaceChildren(
-    ...destinations.map((d) => {
-      const button = document.createElement('button');
-      button.type = 'button';
-      button.id = d.id;
-      button.textContent = d.label;
-      button.title = d.title;
-      button.addEventListener('click', () => sendTo(d));
-      return button;
-    }),
+    ...destinations
+      .filter((d) => !d.needsBoard || state.boardName !== null)
+      .map((d) => {
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.id = d.id;
+        button.textContent = d.label;
+        button.title = d.title;
+        button.addEventListener('click', () => sendTo(d));
+        return button;
+      }),
   );
 }
 
@@ -305,6 +316,7 @@ async function sendTo(destination) {
   closeDrawers();
   try {
     const said = await destination.run(studio);
+    if (said === null) return;
     if (destination.keeps) {
       state.exported = true;
       autosave();
@@ -328,32 +340,106 @@ function mayReplace(title, what, yes) {
 }
 
 // A drawing, a script or a player from the picker or dropped: {name, blob}.
+// True once it is open.
 async function openFile(file) {
   closeDrawers();
   const bytes = new Uint8Array(await file.blob.arrayBuffer());
   const check = await engine.checkFile(bytes, file.name);
   if (!check.ok) {
     message.fail(check.error);
-    return;
+    return false;
   }
-  if (!(await mayReplace(`Open ${file.name}?`, `opening ${file.name}`, `Open ${file.name}`))) return;
+  if (!(await mayReplace(`Open ${file.name}?`, `opening ${file.name}`, `Open ${file.name}`))) return false;
   const started = performance.now();
   const reply = await engine.openFile(bytes, file.name);
   if (!reply.ok) {
     showState(reply.state);
     view.put(reply.pixels);
     message.fail(reply.error);
-    return;
+    return false;
   }
   state.timings.open = performance.now() - started;
   state.name = file.name.replace(/\.(qcs|exe)$/i, '.qcd');
   state.pressureChoice = 'auto';
+  state.board.continuing = null;
   opened(reply);
   state.exported = true;
   message.say(
     `${file.name}: ${reply.state.width} × ${reply.state.height}, ${reply.state.bytesUsed.toLocaleString('en')} bytes; new strokes go after its last record.`,
   );
   await autosave();
+  return true;
+}
+
+// --- the board -------------------------------------------------------------------
+
+function showPosted() {
+  const url = state.board.postedUrl;
+  $('posted-link').hidden = !url || state.boardName === null;
+  if (url) $('posted-link').href = url;
+}
+
+// The Post dialog, and the post made from it; null when cancelled.
+function postToBoard() {
+  return postDialog.open({
+    boardName: state.boardName,
+    kept: state.board,
+    continuing: state.board.continuing,
+    send: async (fields) => {
+      const bytes = await engine.block();
+      const posted = await postDrawing({ bytes, fileName: studio.fileName('.qcd'), ...fields });
+      state.board.continuing = { id: posted.id, version: posted.version, title: fields.title };
+      state.board.postedUrl = new URL(posted.url, location.origin).href;
+      showPosted();
+      const version = posted.version > 1 ? ` as version ${posted.version}` : '';
+      return `Posted “${fields.title}”${version}: ${state.board.postedUrl}`;
+    },
+  });
+}
+
+// #continue=<post id>: the post's latest drawing opened to paint on; Post
+// then offers its next version.
+async function continueFromLink() {
+  const id = new URLSearchParams(location.hash.slice(1)).get('continue');
+  if (!id) return;
+  message.say(`Opening post ${id} from the board…`);
+  let latest;
+  try {
+    latest = await fetchLatest(id);
+  } catch (error) {
+    message.fail(error.message);
+    return;
+  }
+  const { post } = latest;
+  const title = String(post.title || id);
+  const name = `${
+    title
+      .replace(/[^\p{L}\p{N}_-]+/gu, '-')
+      .replace(/^-+|-+$/g, '')
+      .slice(0, 60) || 'drawing'
+  }.qcd`;
+  const done = await openFile({ name, blob: new Blob([latest.bytes]) });
+  // Answered either way: a reload does not ask again.
+  history.replaceState(null, '', location.pathname + location.search);
+  if (!done) return;
+  state.board.title = title;
+  state.board.artist = String(post.artist || state.board.artist);
+  state.board.continuing = { id: String(post.id || id), version: Number(post.latest) || 1, title };
+  message.say(
+    `Continuing “${title}” (version ${state.board.continuing.version}). Paint on, then Post to board with the post's password.`,
+  );
+  await autosave();
+}
+
+async function joinBoard() {
+  const board = await findBoard();
+  if (board) {
+    state.boardName = board.name;
+    root.dataset.board = 'yes';
+    showDestinations();
+    showPosted();
+  }
+  await continueFromLink();
 }
 
 // A drawing was opened, made or restored.
@@ -457,6 +543,7 @@ async function newDrawing(w, h, palette, pressureChoice) {
   }
   state.pressureChoice = pressureChoice;
   state.name = kDrawingName;
+  state.board.continuing = null;
   opened(reply);
   state.exported = true;
   const narrow =
@@ -590,6 +677,7 @@ function wireControls() {
 async function restore() {
   const kept = await loadStudioDrawing().catch(() => null);
   applySettings(kept && kept.settings);
+  if (kept && kept.board) state.board = { ...state.board, ...kept.board };
   if (kept && kept.block) {
     const reply = await engine.restore(kept);
     if (reply.ok) {
@@ -643,6 +731,12 @@ async function start() {
   wireControls();
   showDestinations();
   setUpNewDialog();
+  postDialog = new PostDialog($('post-dialog'), ({ title, artist }) => {
+    state.board.title = title;
+    state.board.artist = artist;
+    autosave();
+  });
+  window.addEventListener('hashchange', continueFromLink);
   shortcuts.fillHelp($('help-keys'));
   selectTool('brush');
   await restore();
@@ -650,6 +744,7 @@ async function start() {
   readDensity();
   await penToEngine();
   root.dataset.studio = 'ready';
+  await joinBoard();
 }
 
 start().catch((e) => message.fail(`The studio could not start: ${e.message || e}`));

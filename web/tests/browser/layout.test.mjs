@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import { mkdirSync } from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
-import { openPlayer, root, screens, startBrowser, startServer, waitForShow } from './harness.mjs';
+import { openPlayer, root, screens, startBrowser, startServer, waitForShow, watchErrors } from './harness.mjs';
 import { openStudio } from './studio_page.mjs';
 
 const shots = path.join(root, 'build-web/screenshots');
@@ -81,6 +81,21 @@ describe('the player', () => {
       await page.screenshot({ path: path.join(shots, `player-${name}.png`) });
       await page.keyboard.press('?');
       assert.deepEqual(await problems(page), clean, 'with the keys shown');
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+  }
+});
+
+describe('the embedded player, its frame the whole screen', () => {
+  for (const [name, screen] of Object.entries(screens)) {
+    test(`${name} (${screen.width} x ${screen.height})`, { timeout: kTimeoutMs }, async () => {
+      const page = watchErrors(await chromium.browser.newPage());
+      await page.setViewport(screen);
+      await page.goto(`${server.url}player/index.html#embed=1&drawing=/samples/meadow.qcs&speed=end`);
+      await waitForShow(page, 'ended', kTimeoutMs);
+      assert.deepEqual(await problems(page), clean);
+      await page.screenshot({ path: path.join(shots, `embed-${name}.png`) });
       assert.deepEqual(page.errors, []);
       await page.close();
     });
