@@ -65,6 +65,8 @@ void created(Response& res, const std::string& id, int version) {
     res.set_content(nlohmann::json{{"id", id}, {"version", version}, {"url", url}}.dump(), "application/json");
 }
 
+}  // namespace
+
 void createPost(Context& ctx, const Request& req, Response& res) {
     if (!admit(ctx, req, res)) return;
     Checked title = singleLineField("title", Context::field(req, "title"), 1, 100);
@@ -82,6 +84,8 @@ void createPost(Context& ctx, const Request& req, Response& res) {
     ctx.workers().notify();
     created(res, id, 1);
 }
+
+namespace {
 
 void addVersion(Context& ctx, const Request& req, Response& res) {
     std::string id = req.matches[1];

@@ -83,6 +83,9 @@ private:
     bool bansLoaded_ = false;
 };
 
+// POST /api/posts: answers 201 with the new post's JSON, or an error.
+void createPost(Context& ctx, const httplib::Request& req, httplib::Response& res);
+
 // Route groups.
 void addApiRoutes(httplib::Server& server, Context& ctx);
 void addPageRoutes(httplib::Server& server, Context& ctx);

@@ -275,6 +275,35 @@ void report(Context& ctx, const Request& req, Response& res) {
     ctx.sendMessage(req, res, 200, "Thank you", "The moderators will look at this picture.", postUrl(id), "Back to the picture");
 }
 
+// The upload form: a .qcd, .qcs or player .exe posted without the studio.
+void uploadPage(Context& ctx, const Request& req, Response& res, const std::string& error = {}, int status = 200) {
+    nlohmann::json values{{"csrf", ctx.csrfToken(req, res)},
+                          {"max_kib", std::to_string(ctx.config().uploadBytes / 1024)},
+                          {"title", Context::field(req, "title")},
+                          {"artist", Context::field(req, "artist")}};
+    if (!error.empty()) values["error"] = error;
+    ctx.sendPage(res, "upload", values, ctx.layout(req, "Post a drawing"), status);
+}
+
+void upload(Context& ctx, const Request& req, Response& res) {
+    if (!ctx.csrfValid(req)) return uploadPage(ctx, req, res, "The form's security token is missing or old; send it again.", 403);
+    createPost(ctx, req, res);
+    if (res.status == 201) {
+        std::string to = res.get_header_value("Location");
+        res.headers.erase("Location");
+        res.body.clear();
+        return res.set_redirect(to, 303);
+    }
+    std::string message = "the post failed";
+    try {
+        message = nlohmann::json::parse(res.body).value("error", message);
+    } catch (const std::exception&) {
+    }
+    int status = res.status;
+    res.body.clear();
+    uploadPage(ctx, req, res, message, status);
+}
+
 void feed(Context& ctx, const Request&, Response& res) {
     auto posts = ctx.store().posts(0, 30);
     nlohmann::json entries = nlohmann::json::array();
@@ -336,6 +365,8 @@ void addPageRoutes(httplib::Server& server, Context& ctx) {
     server.Post(R"(/p/([a-z0-9]{1,32})/delete)", [&ctx](const Request& req, Response& res) { deletePost(ctx, req, res); });
     server.Post(R"(/p/([a-z0-9]{1,32})/edit)", [&ctx](const Request& req, Response& res) { renamePost(ctx, req, res); });
     server.Post(R"(/p/([a-z0-9]{1,32})/report)", [&ctx](const Request& req, Response& res) { report(ctx, req, res); });
+    server.Get("/post", [&ctx](const Request& req, Response& res) { uploadPage(ctx, req, res); });
+    server.Post("/post", [&ctx](const Request& req, Response& res) { upload(ctx, req, res); });
     server.Get("/feed.atom", [&ctx](const Request& req, Response& res) { feed(ctx, req, res); });
     server.Get("/oembed", [&ctx](const Request& req, Response& res) { oembed(ctx, req, res); });
 }
