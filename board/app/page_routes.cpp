@@ -12,7 +12,7 @@
 #include "board/util/text.h"
 
 #include <cstdlib>
-#include <regex>
+#include <cstring>
 
 namespace board::app {
 namespace {
@@ -314,16 +314,40 @@ void feed(Context& ctx, const Request&, Response& res) {
     res.set_header("Cache-Control", "public, max-age=60");
 }
 
+// "/p/<id>" or "/p/<id>/v/<n>", after an optional "http(s)://host"; the
+// version is 0 when the URL names none.
+bool postFromUrl(std::string url, std::string& id, int& number) {
+    for (const char* scheme : {"http://", "https://"}) {
+        if (url.rfind(scheme, 0) == 0) {
+            auto slash = url.find('/', std::strlen(scheme));
+            url = slash == std::string::npos ? "" : url.substr(slash);
+        }
+    }
+    if (!url.empty() && url.back() == '/') url.pop_back();
+    if (url.rfind("/p/", 0) != 0) return false;
+    std::string rest = url.substr(3);
+    auto v = rest.find("/v/");
+    id = rest.substr(0, v);
+    number = 0;
+    if (id.empty() || id.size() > 32 || id.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789") != std::string::npos)
+        return false;
+    if (v == std::string::npos) return true;
+    std::string n = rest.substr(v + 3);
+    if (n.empty() || n.size() > 6 || n.find_first_not_of("0123456789") != std::string::npos) return false;
+    number = std::atoi(n.c_str());
+    return number > 0;
+}
+
 void oembed(Context& ctx, const Request& req, Response& res) {
     std::string url = req.get_param_value("url");
     std::string format = req.has_param("format") ? req.get_param_value("format") : "json";
     if (format != "json") return http::jsonError(res, 501, "only the json format is offered");
-    static const std::regex path(R"(^(?:https?://[^/]+)?/p/([a-z0-9]{1,32})(?:/v/([0-9]{1,6}))?/?$)");
-    std::smatch m;
-    if (!std::regex_match(url, m, path)) return http::jsonError(res, 404, "url: not a picture on this board");
-    auto post = ctx.store().post(m[1]);
+    std::string id;
+    int number = 0;
+    if (!postFromUrl(url, id, number)) return http::jsonError(res, 404, "url: not a picture on this board");
+    auto post = ctx.store().post(id);
     if (!post || post->hidden) return http::jsonError(res, 404, "url: no such picture");
-    int number = m[2].matched ? std::atoi(m.str(2).c_str()) : post->latest;
+    if (number == 0) number = post->latest;
     for (const auto& v : ctx.store().versions(post->id)) {
         if (v.version != number) continue;
         int w = v.width + 32, h = v.height + 96;
