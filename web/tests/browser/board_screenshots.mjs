@@ -44,6 +44,18 @@ try {
       await page.close();
     }
   }
+  // Moderation, logged in through its form.
+  for (const [screen, viewport] of Object.entries(screens)) {
+    const page = watchErrors(await browser.newPage());
+    await page.setViewport(viewport);
+    await page.goto(board.url('/mod/login'));
+    await page.type('#mname', 'mia');
+    await page.type('#mpass', 'a long enough password');
+    await Promise.all([page.waitForNavigation(), page.click('form.login button')]);
+    await page.screenshot({ path: path.join(out, `mod-${screen}.png`), fullPage: true });
+    for (const e of page.errors) problems.push(`mod ${screen}: ${e}`);
+    await page.close();
+  }
 } finally {
   await close();
   await board.stop();
