@@ -39,6 +39,9 @@ bool findDrawingBlockInFile(const std::uint8_t* file, std::size_t size, std::siz
         const std::size_t rawSize = u32(section + 16);
         const std::size_t rawOffset = u32(section + 20);
         if (rawSize < kDrawingBlockSize || rawOffset > size || size - rawOffset < kDrawingBlockSize) return false;
+        // A block over the headers would rewrite them when a drawing or a
+        // seal is written into it, and the file would lose its block.
+        if (rawOffset < table + 40 * sectionCount) return false;
         blockOffset = rawOffset;
         return true;
     }

@@ -17,7 +17,8 @@ constexpr std::size_t kSealOffset = 1;  // within the block
 constexpr std::size_t kSealSize = 7;
 
 // Finds the DrawingBlock in a Windows program file: the start of section
-// ".qcdraw", which must hold the whole block. False for anything else.
+// ".qcdraw", which must hold the whole block and lie after the section
+// table. False for anything else.
 bool findDrawingBlockInFile(const std::uint8_t* file, std::size_t size, std::size_t& blockOffset);
 
 // The digest of the file as a sealed file would carry it.

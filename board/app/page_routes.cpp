@@ -220,6 +220,19 @@ void deletePost(Context& ctx, const Request& req, Response& res) {
     ctx.sendMessage(req, res, 200, "Post deleted", "The picture and all its versions are deleted.");
 }
 
+void renamePost(Context& ctx, const Request& req, Response& res) {
+    std::string id = req.matches[1];
+    if (!formAdmitted(ctx, req, res)) return;
+    Checked title = singleLineField("title", Context::field(req, "title"), 1, 100);
+    if (!title.error.empty()) return postPage(ctx, req, res, id, 0, title.error, 400);
+    if (!ctx.rateAllows("login", ctx.config().loginsPerHour, req, res, false)) return;
+    auto hash = ctx.store().postPasswordHash(id);
+    if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
+        return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this post's.", postUrl(id), "Back to the picture");
+    ctx.store().renamePost(id, title.value);
+    res.set_redirect(postUrl(id), 303);
+}
+
 void report(Context& ctx, const Request& req, Response& res) {
     std::string id = req.matches[1];
     if (!formAdmitted(ctx, req, res)) return;
@@ -290,6 +303,7 @@ void addPageRoutes(httplib::Server& server, Context& ctx) {
     server.Post(R"(/p/([a-z0-9]{1,32})/comments/([0-9]{1,18})/delete)",
                 [&ctx](const Request& req, Response& res) { deleteComment(ctx, req, res); });
     server.Post(R"(/p/([a-z0-9]{1,32})/delete)", [&ctx](const Request& req, Response& res) { deletePost(ctx, req, res); });
+    server.Post(R"(/p/([a-z0-9]{1,32})/edit)", [&ctx](const Request& req, Response& res) { renamePost(ctx, req, res); });
     server.Post(R"(/p/([a-z0-9]{1,32})/report)", [&ctx](const Request& req, Response& res) { report(ctx, req, res); });
     server.Get("/feed.atom", [&ctx](const Request& req, Response& res) { feed(ctx, req, res); });
     server.Get("/oembed", [&ctx](const Request& req, Response& res) { oembed(ctx, req, res); });

@@ -168,6 +168,16 @@ bool BoardStore::setPostHidden(const std::string& id, bool hidden) {
     return c->run("UPDATE posts SET hidden = $2 WHERE id = $1", {id, std::int64_t{hidden ? 1 : 0}}) > 0;
 }
 
+bool BoardStore::renamePost(const std::string& id, const std::string& title) {
+    auto c = db_.acquire();
+    Transaction t(*c);
+    if (c->run("UPDATE posts SET title = $2 WHERE id = $1", {id, title}) == 0) return false;
+    c->run("UPDATE versions SET title = $2 WHERE post_id = $1 AND version = (SELECT latest FROM posts WHERE id = $1)",
+           {id, title});
+    t.commit();
+    return true;
+}
+
 bool BoardStore::deletePost(const std::string& id) {
     auto c = db_.acquire();
     return c->run("DELETE FROM posts WHERE id = $1", {id}) > 0;

@@ -99,6 +99,8 @@ public:
     std::vector<Version> versions(const std::string& id);
     std::optional<std::string> postPasswordHash(const std::string& id);
     bool setPostHidden(const std::string& id, bool hidden);
+    // A new title for the post and its latest version.
+    bool renamePost(const std::string& id, const std::string& title);
     bool deletePost(const std::string& id);
 
     std::optional<Media> media(const std::string& sha256);

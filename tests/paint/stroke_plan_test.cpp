@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/paint_options.h"
@@ -125,20 +126,25 @@ TEST(StrokePlan, TheEngineDrawsOnlyInsideTheBox) {
     }
 }
 
+tools::ParseOutcome parsePaint(std::vector<const char*> args, paint::CommandLine& line) {
+    args.insert(args.begin(), "quillcast-paint");
+    return paint::parseCommandLine(static_cast<int>(args.size()), args.data(), line);
+}
+
 TEST(PaintCommandLine, ReadsTheOutputKindAndTheDefaults) {
     paint::CommandLine line;
-    std::string error;
-    const char* plain[] = {"quillcast-paint", "p.jpg", "-o", "a.qcs"};
-    ASSERT_TRUE(paint::parseCommandLine(4, plain, line, error)) << error;
+    tools::ParseOutcome outcome = parsePaint({"p.jpg", "-o", "a.qcs"}, line);
+    ASSERT_TRUE(outcome.run()) << outcome.text;
     EXPECT_EQ(line.kind, paint::OutputKind::Script);
     EXPECT_EQ(line.fit, 400);
     EXPECT_EQ(line.paint.budget, 0u);
     EXPECT_EQ(line.paint.showSeconds, 120.0);
 
     paint::CommandLine sized;
-    const char* args[] = {"quillcast-paint", "--size", "640x200", "p.png", "-o", "x.exe", "--budget", "100000",
-                          "--style", "sketch", "--seed", "7", "--show-seconds", "0"};
-    ASSERT_TRUE(paint::parseCommandLine(14, args, sized, error)) << error;
+    outcome = parsePaint({"--size", "640x200", "p.png", "-o", "x.exe", "--budget", "100000", "--style", "sketch",
+                          "--seed", "7", "--show-seconds", "0"},
+                         sized);
+    ASSERT_TRUE(outcome.run()) << outcome.text;
     EXPECT_EQ(sized.kind, paint::OutputKind::Player);
     EXPECT_EQ(sized.fit, 0);
     EXPECT_EQ(sized.width, 640);
@@ -148,15 +154,25 @@ TEST(PaintCommandLine, ReadsTheOutputKindAndTheDefaults) {
     EXPECT_EQ(sized.paint.seed, 7u);
     EXPECT_EQ(sized.paint.showSeconds, 0.0);
 
-    const char* bad[][4] = {{"p.png", "-o", "a.txt", ""},        {"p.png", "-o", "a.qcd", "--fit"},
-                            {"p.png", "-o", "a.qcd", "--seed=3"}, {"p.png", "a.png", "-o", "a.qcd"}};
-    for (const auto& rest : bad) {
-        const char* argv[] = {"quillcast-paint", rest[0], rest[1], rest[2], rest[3]};
-        const int argc = rest[3][0] ? 5 : 4;
+    // Numbers are decimal whatever their leading zeros: a seed of 010 is
+    // ten, as it always was, not eight.
+    paint::CommandLine zeros;
+    outcome = parsePaint({"p.png", "-o", "a.qcd", "--seed=010", "--fit", "0064"}, zeros);
+    ASSERT_TRUE(outcome.run()) << outcome.text;
+    EXPECT_EQ(zeros.paint.seed, 10u);
+    EXPECT_EQ(zeros.fit, 64);
+
+    const std::vector<std::vector<const char*>> bad = {
+        {"p.png", "-o", "a.txt"},          {"p.png", "-o", "a.qcd", "--fit"},
+        {"p.png", "-o", "a.qcd", "--seed=-3"}, {"p.png", "a.png", "-o", "a.qcd"},
+        {"p.png", "-o", "a.qcd", "--seed", "0x10"}, {"p.png", "-o", "a.qcd", "--budget", "1e5"},
+        {"p.png", "-o", "a.qcd", "--show-seconds", "6.9"}, {"p.png", "-o", "a.qcd", "--fit", "9", "--size", "9x9"},
+    };
+    for (const auto& args : bad) {
         paint::CommandLine refused;
-        error.clear();
-        EXPECT_FALSE(paint::parseCommandLine(argc, argv, refused, error)) << rest[2];
-        EXPECT_FALSE(error.empty());
+        outcome = parsePaint(args, refused);
+        EXPECT_EQ(outcome.kind, tools::ParseOutcome::Kind::Error) << args.back();
+        EXPECT_FALSE(outcome.text.empty());
     }
 }
 

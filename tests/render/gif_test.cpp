@@ -144,6 +144,46 @@ TEST_F(GifTest, ManyColoursAreQuantisedAndTheLastFrameStillComesOutExact) {
     EXPECT_EQ(d.last.pixels, later.pixels);
 }
 
+// However many frames it takes to make the last picture exact, the GIF
+// lasts until the time finish() was given: the corrections come out of the
+// final hold, frame for frame.
+TEST_F(GifTest, TheCorrectionsOfTheLastPictureKeepTheGifsLength) {
+    for (std::uint32_t colours : {260u, 400u, 700u, 1000u}) {
+        tools::Picture white{40, 25, std::vector<std::uint32_t>(1000, 0xFFFFFF)};
+        tools::Picture many = white;
+        for (std::uint32_t i = 0; i < 1000; ++i) many.pixels[i] = ((i % colours) * 2654435761u) & 0xFFFFFF;
+        const std::string name = "c" + std::to_string(colours) + ".gif";
+        tools::GifSink gif(path(name), {});
+        ASSERT_TRUE(gif.open());
+        ASSERT_TRUE(gif.add(white, 0));
+        ASSERT_TRUE(gif.add(many, 1));
+        ASSERT_TRUE(gif.finish(3));
+        const Decoded d = decode(path(name));
+        EXPECT_GT(d.frames, 2) << colours << " colours: corrections were needed";
+        long total = 0;
+        for (int delay : d.delays) total += delay;
+        EXPECT_EQ(total, 300) << colours << " colours, " << d.frames << " frames";
+    }
+}
+
+// Delays are the frames' times rounded to hundredths, then differenced, so
+// that rounding never adds up over a long show.
+TEST_F(GifTest, FractionalTimesRoundToTheNearestHundredth) {
+    tools::Picture a{2, 2, std::vector<std::uint32_t>(4, 0xFFFFFF)};
+    tools::Picture b = a, c = a;
+    b.pixels[0] = 0;
+    c.pixels[3] = 0;
+    tools::GifSink gif(path("f.gif"), {});
+    ASSERT_TRUE(gif.open());
+    ASSERT_TRUE(gif.add(a, 0.004));
+    ASSERT_TRUE(gif.add(b, 0.376));
+    ASSERT_TRUE(gif.add(c, 0.994));
+    ASSERT_TRUE(gif.finish(1.555));
+    const Decoded d = decode(path("f.gif"));
+    EXPECT_EQ(d.frames, 3);
+    EXPECT_EQ(d.delays, (std::vector<int>{38, 61, 57}));
+}
+
 TEST_F(GifTest, NothingIsLeftWhenTheGifIsNotFinished) {
     {
         tools::GifSink gif(path("gone.gif"), {});

@@ -67,6 +67,17 @@ TEST(Seal, RejectsFilesWithoutAWholeBlock) {
     auto manySections = programFile();
     put16(manySections, kPe + 6, 0xFFFF);
     EXPECT_FALSE(findDrawingBlockInFile(manySections.data(), manySections.size(), at));
+    // A block over the headers: a drawing or seal written there would
+    // rewrite the very table that leads to it.
+    for (std::uint32_t overHeaders : {std::uint32_t{0}, std::uint32_t{kTable + 40}, std::uint32_t{kTable + 79}}) {
+        auto f = programFile();
+        put32(f, kTable + 40 + 20, overHeaders);
+        EXPECT_FALSE(findDrawingBlockInFile(f.data(), f.size(), at)) << overHeaders;
+        EXPECT_FALSE(writeSeal(f.data(), f.size())) << overHeaders;
+    }
+    auto afterTable = programFile();
+    put32(afterTable, kTable + 40 + 20, kTable + 80);
+    EXPECT_TRUE(findDrawingBlockInFile(afterTable.data(), afterTable.size(), at));
     const std::uint8_t text[] = "MZ not a program at all";
     EXPECT_FALSE(findDrawingBlockInFile(text, sizeof text, at));
     EXPECT_FALSE(findDrawingBlockInFile(text, 0, at));

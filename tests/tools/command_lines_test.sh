@@ -57,7 +57,19 @@ expect_status 2 "a timer resolution without --check" \
   "$bin/quillcast-embed" "$work/quick.qcd" "$work/quick.qcd" -o "$work/x" --timer-resolution 15.625
 expect_status 2 "a timer resolution that is no number" \
   "$bin/quillcast-embed" --check "$work/quick.qcd" --timer-resolution fast
-grep -q 'timer-resolution needs milliseconds' "$work/err.txt" || fail "timer resolution message: $(cat "$work/err.txt")"
+grep -q 'timer-resolution: needs milliseconds' "$work/err.txt" || fail "timer resolution message: $(cat "$work/err.txt")"
+
+# Every tool: --version, --help on standard output, and one line with the
+# tool's name and exit status 2 for an option it does not know.
+for tool in quillcast-render quillcast-paint quillcast-embed quillcast-script quillcast-sample; do
+  expect_status 0 "$tool --version" "$bin/$tool" --version
+  grep -qx "$tool [0-9][0-9.]*" "$work/out.txt" || fail "$tool --version: $(cat "$work/out.txt")"
+  expect_status 0 "$tool --help" "$bin/$tool" --help
+  grep -q "^usage: $tool " "$work/out.txt" || fail "$tool --help: $(head -1 "$work/out.txt")"
+  expect_status 2 "$tool --no-such" "$bin/$tool" --no-such
+  [ "$(cat "$work/err.txt")" = "$tool: unknown option --no-such (try --help)" ] ||
+    fail "$tool --no-such: $(cat "$work/err.txt")"
+done
 
 [ "$failures" = 0 ] && echo "all command-line checks passed"
 exit $((failures > 0))

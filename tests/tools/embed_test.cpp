@@ -127,4 +127,31 @@ TEST(Embed, Refusals) {
     EXPECT_FALSE(embed::extractDrawing(drawing, out, error));
 }
 
+// A section that starts over the DOS header, the seal's bytes over the
+// pointer to the PE header, or the block over the section table: writing a
+// drawing there would break the program, so it is not taken for a player.
+// Right after the table is fine.
+TEST(Embed, RefusesABlockOverTheHeaders) {
+    const auto drawing = tools::makeSample("quick");
+    constexpr std::size_t kTable = 0x80 + 24, kRawOffset = kTable + 20, kTableEnd = kTable + 40;
+    std::vector<std::uint8_t> out, block;
+    std::string error;
+    for (std::uint32_t at : {std::uint32_t{0}, std::uint32_t{0x3C - 3}, std::uint32_t{kTable}, std::uint32_t{kTableEnd - 1}}) {
+        auto player = fakePlayer();
+        for (int i = 0; i < 4; ++i) player[kRawOffset + i] = static_cast<std::uint8_t>(at >> (8 * i));
+        EXPECT_FALSE(embed::embedDrawing(player, drawing, true, out, error)) << at;
+        EXPECT_NE(error.find("without a drawing block"), std::string::npos) << error;
+        EXPECT_FALSE(embed::extractDrawing(player, block, error)) << at;
+        embed::PlayerCheck check;
+        EXPECT_FALSE(embed::checkPlayer(player, check, error)) << at;
+    }
+    auto player = fakePlayer();
+    player[kRawOffset] = kTableEnd;
+    player[kRawOffset + 1] = 0;
+    ASSERT_TRUE(embed::embedDrawing(player, drawing, true, out, error)) << error;
+    EXPECT_TRUE(isSealIntact(out.data(), out.size()));
+    ASSERT_TRUE(embed::extractDrawing(out, block, error));
+    EXPECT_EQ(block, drawing);
+}
+
 }  // namespace

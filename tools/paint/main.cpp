@@ -19,7 +19,7 @@ namespace {
 
 constexpr char kTool[] = "quillcast-paint";
 constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = tools::kExitUsage;
 
 int failed(const std::string& message) { return tools::reportError(kTool, message, kExitFailed); }
 
@@ -27,13 +27,10 @@ int failed(const std::string& message) { return tools::reportError(kTool, messag
 
 int main(int argc, char** argv) {
     paint::CommandLine line;
-    std::string error;
-    if (!paint::parseCommandLine(argc, argv, line, error)) return tools::reportUsageError(kTool, error, kExitUsage);
-    if (line.help) {
-        std::fputs(paint::kUsage, stdout);
-        return 0;
-    }
+    const tools::ParseOutcome parsed = paint::parseCommandLine(argc, argv, line);
+    if (!parsed.run()) return tools::finishCommandLine(kTool, parsed);
 
+    std::string error;
     tools::Picture picture;
     if (!paint::readPicture(line.picture, picture, error)) return failed(error);
     int width = 0, height = 0;

@@ -1,10 +1,11 @@
-// quillcast-paint's command line, parsed apart from main() so that tests
-// can call it.
+// quillcast-paint's command line, read by CLI11 apart from main() so that
+// tests can call it.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "tools/common/cli.h"
 #include "tools/paint/painter.h"
 
 namespace paint {
@@ -12,7 +13,6 @@ namespace paint {
 enum class OutputKind { Drawing, Script, Player };
 
 struct CommandLine {
-    bool help = false;
     std::string picture;
     std::string output;
     OutputKind kind = OutputKind::Drawing;
@@ -25,9 +25,8 @@ struct CommandLine {
     PaintOptions paint;
 };
 
-// False, with a one-line error, for a command line that cannot run.
-bool parseCommandLine(int argc, const char* const* argv, CommandLine& line, std::string& error);
-
-extern const char kUsage[];
+// Reads the command line into line; an outcome that does not run holds the
+// help, the version, or one line saying what is wrong.
+tools::ParseOutcome parseCommandLine(int argc, const char* const* argv, CommandLine& line);
 
 }  // namespace paint

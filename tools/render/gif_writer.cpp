@@ -193,10 +193,12 @@ bool GifSink::finish(double seconds) {
         if (!writeFrame(kShortestDelay)) return false;
         previous_.pixels = pending_.pixels;
         if (!reducePending(&shown_, wholeOf(pending_), true)) return false;
-        for (int extra = 1; !region_.complete && extra < kMostCorrections; ++extra) {
+        int written = 1;
+        for (; !region_.complete && written < kMostCorrections; ++written) {
             if (!writeFrame(kShortestDelay) || !reducePending(&shown_, rect_, true)) return false;
         }
-        remaining = std::max(kShortestDelay, remaining - kMostCorrections * kShortestDelay);
+        // The frames written so far come out of the hold, and only they.
+        remaining = std::max(kShortestDelay, remaining - written * kShortestDelay);
     }
     if (!writeFrame(remaining)) return false;
     hasPending_ = false;

@@ -25,7 +25,7 @@
 namespace {
 
 constexpr int kExitCorrupted = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitUsage = tools::kExitUsage;
 constexpr int kExitStopped = 3;
 constexpr double kVideoFps = 30;
 
@@ -110,15 +110,10 @@ int recordShow(const tools::RenderOptions& options, const tools::ShowSetup& setu
 
 int main(int argc, char** argv) {
     tools::RenderOptions options;
-    std::string error;
-    if (!tools::parseRenderArguments(argc, argv, options, error)) {
-        return tools::reportUsageError("quillcast-render", error, kExitUsage);
-    }
-    if (options.help) {
-        std::fputs(tools::kRenderUsage, stdout);
-        return 0;
-    }
+    const tools::ParseOutcome parsed = tools::parseRenderArguments(argc, argv, options);
+    if (!parsed.run()) return tools::finishCommandLine("quillcast-render", parsed);
 
+    std::string error;
     tools::ShowInput input;
     if (!tools::loadShowInput(options.input, input, error)) return fail(error);
 

@@ -1,15 +1,14 @@
-// quillcast-render's command line: what it asks for, and its usage text.
+// quillcast-render's command line: what it asks for, read by CLI11.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "tools/common/cli.h"
 #include "tools/common/headless_player.h"
 #include "tools/render/timelapse.h"
 
 namespace tools {
-
-extern const char kRenderUsage[];
 
 struct RenderOptions {
     std::string input;
@@ -21,7 +20,6 @@ struct RenderOptions {
     int screenHeight = 768;
     bool quiet = false;
     bool stats = false;
-    bool help = false;
     // Bounds for hostile drawings: seconds of the show's virtual clock
     // (0: none), and work units (headless_player.h).
     double maxSeconds = 0;
@@ -38,7 +36,8 @@ struct RenderOptions {
     bool recordsShow() const { return !framesDir.empty() || !gifPath.empty() || !videoPath.empty(); }
 };
 
-// False when the arguments are wrong; error is one line saying why.
-bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& options, std::string& error);
+// Reads the command line into options; an outcome that does not run holds
+// the help, the version, or one line saying what is wrong.
+ParseOutcome parseRenderArguments(int argc, const char* const* argv, RenderOptions& options);
 
 }  // namespace tools

@@ -8,6 +8,7 @@
 #include "tools/common/cli.h"
 #include "tools/common/files.h"
 #include "tools/script/load_drawing.h"
+#include "tools/script/script_options.h"
 #include "tools/script/script_reader.h"
 #include "tools/script/script_writer.h"
 
@@ -15,20 +16,6 @@ namespace {
 
 constexpr char kTool[] = "quillcast-script";
 constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-
-const char kUsage[] =
-    "usage: quillcast-script dump INPUT [-o OUT.txt]\n"
-    "       quillcast-script build SCRIPT -o OUT.qcd\n"
-    "\n"
-    "dump   writes the text form of INPUT (a 451000-byte drawing file or a\n"
-    "       built player) to OUT.txt, or to standard output.\n"
-    "build  turns a script back into a 451000-byte drawing file.\n"
-    "\n"
-    "The format is described in docs/script-format.md.\n"
-    "Exit status: 0 done, 1 bad input or output, 2 bad arguments.\n";
-
-int usageError(const std::string& message) { return tools::reportUsageError(kTool, message, kExitUsage); }
 
 int failed(const std::string& message) { return tools::reportError(kTool, message, kExitFailed); }
 
@@ -40,38 +27,21 @@ bool writeBytes(const std::string& path, const void* data, std::size_t size, std
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string command, input, output;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg == "-o" || arg == "--output") {
-            if (i + 1 >= argc) return usageError(arg + " needs a file name");
-            output = argv[++i];
-        } else if (command.empty() && (arg == "dump" || arg == "build")) {
-            command = arg;
-        } else if (!command.empty() && input.empty() && (arg == "-" || arg[0] != '-')) {
-            input = arg;
-        } else {
-            return usageError("unexpected argument '" + arg + "'");
-        }
-    }
-    if (command.empty()) return usageError("say dump or build");
-    if (input.empty()) return usageError("no input file");
+    script::CommandLine line;
+    const tools::ParseOutcome parsed = script::parseCommandLine(argc, argv, line);
+    if (!parsed.run()) return tools::finishCommandLine(kTool, parsed);
+    const std::string &input = line.input, &output = line.output;
 
     std::string error;
     std::vector<std::uint8_t> block;
     script::DrawingSource source;
-    if (command == "dump") {
-        if (output.empty()) output = "-";
+    if (line.command == "dump") {
         if (!script::loadDrawing(input, block, source, error)) return failed(error);
         const std::string text = script::writeScript(format::parseBlock(block.data()), input);
         if (!writeBytes(output, text.data(), text.size(), error)) return failed(error);
         return 0;
     }
 
-    if (output.empty()) return usageError("build needs -o OUT.qcd");
     std::vector<std::uint8_t> file;
     if (!tools::readFile(input, file, error)) return failed(error);
     script::ScriptError scriptError;

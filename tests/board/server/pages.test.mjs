@@ -73,10 +73,20 @@ test("a comment needs the page's CSRF token, shows as text, and can be deleted w
   assert.match(await empty.text(), /comment: required/);
 });
 
+test("the artist changes the title and deletes the post with its password", async () => {
+  const made = await (await board.post({ drawing: sample("quick.qcs"), title: "Old", artist: "Eda", password: "eda's" })).json();
+  assert.equal((await board.form(`/p/${made.id}`, `/p/${made.id}/edit`, { title: "New", password: "nope" })).status, 403);
+  assert.equal((await board.form(`/p/${made.id}`, `/p/${made.id}/edit`, { title: "New", password: "eda's" })).status, 303);
+  assert.equal((await (await board.get(`/api/posts/${made.id}`)).json()).title, "New");
+  assert.equal((await board.form(`/p/${made.id}`, `/p/${made.id}/delete`, { password: "nope" })).status, 403);
+  assert.equal((await board.form(`/p/${made.id}`, `/p/${made.id}/delete`, { password: "eda's" })).status, 200);
+  assert.equal((await board.get(`/api/posts/${made.id}`)).status, 404);
+});
+
 test("too many posts or comments from one address answer 429 with Retry-After", async () => {
-  // The bucket holds 3 posts an hour; one was spent in before().
+  // The bucket holds 3 posts an hour; two were spent before.
   let last;
-  for (let i = 0; i < 3; i++) last = await board.post({ drawing: sample("quick.qcs"), title: `n${i}`, artist: "R" });
+  for (let i = 0; i < 2; i++) last = await board.post({ drawing: sample("quick.qcs"), title: `n${i}`, artist: "R" });
   assert.equal(last.status, 429);
   assert.ok(Number(last.headers.get("retry-after")) > 0);
   assert.match((await last.json()).error, /too many posts/);
