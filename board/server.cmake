@@ -23,7 +23,7 @@ target_link_libraries(qc_board_jobs PUBLIC qc_board_store PRIVATE qc_board_engin
 target_link_libraries(qc_board_jobs PRIVATE qc_build)
 
 add_library(qc_board_app STATIC
-  app/app.cpp app/context.cpp app/fields.cpp app/views.cpp
+  app/app.cpp app/context.cpp app/page_cache.cpp app/fields.cpp app/views.cpp
   app/api_routes.cpp app/page_routes.cpp app/mod_routes.cpp app/media_routes.cpp)
 target_link_libraries(qc_board_app PUBLIC qc_board_http qc_board_jobs nlohmann_json::nlohmann_json
   PRIVATE qc_board_pages qc_board_security qc_board_store qc_board_engine)

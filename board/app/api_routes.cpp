@@ -65,6 +65,8 @@ void created(Response& res, const std::string& id, int version) {
     res.set_content(nlohmann::json{{"id", id}, {"version", version}, {"url", url}}.dump(), "application/json");
 }
 
+}  // namespace
+
 void createPost(Context& ctx, const Request& req, Response& res) {
     if (!admit(ctx, req, res)) return;
     Checked title = singleLineField("title", Context::field(req, "title"), 1, 100);
@@ -78,9 +80,12 @@ void createPost(Context& ctx, const Request& req, Response& res) {
     std::optional<std::string> hash;
     if (!password.value.empty()) hash = security::hashPassword(password.value);
     std::string id = ctx.store().createPost(title.value, artist.value, hash, v);
+    ctx.changed();
     ctx.workers().notify();
     created(res, id, 1);
 }
+
+namespace {
 
 void addVersion(Context& ctx, const Request& req, Response& res) {
     std::string id = req.matches[1];
@@ -105,6 +110,7 @@ void addVersion(Context& ctx, const Request& req, Response& res) {
     if (!checkUpload(ctx, req, res, v)) return;
     int number = ctx.store().addVersion(id, title, v);
     if (number == 0) return http::jsonError(res, 404, "no post " + id);
+    ctx.changed();
     ctx.workers().notify();
     created(res, id, number);
 }

@@ -43,6 +43,7 @@ struct App::Parts {
     static std::vector<http::BodyLimit> bodyLimits(const Config& c) {
         // Multipart framing adds a little to the file and the fields.
         return {{"POST", "/api/posts", c.uploadBytes + 16 * 1024},
+                {"POST", "/post", c.uploadBytes + 16 * 1024},
                 {"POST", "/p/", c.formBytes},
                 {"POST", "/mod/", c.formBytes}};
     }

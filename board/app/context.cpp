@@ -14,6 +14,11 @@ Context::Context(const Config& config, store::BoardStore& store, jobs::Workers& 
     : config_(config), store_(store), workers_(workers) {
     // The key lives in the store, so that every server of one board agrees.
     csrfKey_ = store_.setting("csrf_key", security::randomHex(32));
+    csrfMarker_ = "qc" + security::randomHex(16);
+}
+
+bool Context::cacheable(const httplib::Request& req) {
+    return http::cookie(req, "qc_session").empty() && req.method == "GET";
 }
 
 std::string Context::base() const {

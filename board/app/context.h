@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/app/config.h"
+#include "board/app/page_cache.h"
 #include "board/jobs/workers.h"
 #include "board/store/board_store.h"
 
@@ -52,6 +53,16 @@ public:
     // A form field (multipart or url-encoded); "" when absent.
     static std::string field(const httplib::Request& req, const std::string& name);
 
+    // Pages for visitors without a session, kept for a moment (see page_cache.h).
+    PageCache& pages() { return pages_; }
+    // Whether this request may be answered from the page cache.
+    static bool cacheable(const httplib::Request& req);
+    // Something visitors see changed: pages are rendered afresh.
+    void changed() { pages_.invalidate(); }
+    // Stands in for the CSRF token in a cached page; unguessable, so no
+    // visitor's text can hold it.
+    const std::string& csrfMarker() const { return csrfMarker_; }
+
     // Layout values every page shares.
     nlohmann::json layout(const httplib::Request& req, const std::string& title);
     void sendPage(httplib::Response& res, const std::string& name, const nlohmann::json& values,
@@ -65,10 +76,15 @@ private:
     store::BoardStore& store_;
     jobs::Workers& workers_;
     std::string csrfKey_;
+    std::string csrfMarker_;
+    PageCache pages_{std::chrono::milliseconds(2000)};
     std::mutex bansMutex_;
     std::vector<std::string> bans_;
     bool bansLoaded_ = false;
 };
+
+// POST /api/posts: answers 201 with the new post's JSON, or an error.
+void createPost(Context& ctx, const httplib::Request& req, httplib::Response& res);
 
 // Route groups.
 void addApiRoutes(httplib::Server& server, Context& ctx);

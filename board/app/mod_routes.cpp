@@ -75,6 +75,7 @@ void guarded(Context& ctx, const Request& req, Response& res, Action action) {
     if (!ctx.csrfValid(req))
         return ctx.sendMessage(req, res, 403, "Form expired", "The form's security token is missing or old; reload the page and try again.", "/mod/", "Moderation");
     std::string target = action(*who);
+    ctx.changed();
     if (target.empty()) return ctx.sendMessage(req, res, 404, "Not found", "Nothing to act on there.", "/mod/", "Moderation");
     res.set_redirect("/mod/", 303);
 }

@@ -12,7 +12,7 @@
 #include "board/util/text.h"
 
 #include <cstdlib>
-#include <regex>
+#include <cstring>
 
 namespace board::app {
 namespace {
@@ -31,6 +31,15 @@ std::int64_t cursor(const Request& req) {
 
 void listing(Context& ctx, const Request& req, Response& res, const std::optional<std::string>& artist) {
     std::int64_t before = cursor(req);
+    std::string key = (artist ? "a:" + *artist : std::string("b:")) + "@" + std::to_string(before);
+    bool cacheable = Context::cacheable(req);
+    if (cacheable) {
+        if (auto html = ctx.pages().get(key)) {
+            res.set_content(std::move(*html), "text/html; charset=utf-8");
+            res.set_header("Cache-Control", "no-cache");
+            return;
+        }
+    }
     auto posts = ctx.store().posts(before, kPageSize + 1, artist);
     bool more = posts.size() > kPageSize;
     if (more) posts.pop_back();
@@ -48,6 +57,7 @@ void listing(Context& ctx, const Request& req, Response& res, const std::optiona
         return ctx.sendMessage(req, res, 404, "No such artist", "Nobody called " + *artist + " has posted here.");
     }
     ctx.sendPage(res, "board", values, ctx.layout(req, heading));
+    if (cacheable) ctx.pages().put(key, res.body);
 }
 
 nlohmann::json timelapseValues(const store::Version& v) {
@@ -66,6 +76,19 @@ nlohmann::json timelapseValues(const store::Version& v) {
 // shown above the comment form.
 void postPage(Context& ctx, const Request& req, Response& res, const std::string& id, int number,
               const std::string& error = {}, int status = 200) {
+    bool cacheable = Context::cacheable(req) && error.empty();
+    std::string key = "p:" + id + "@" + std::to_string(number);
+    auto withToken = [&](std::string html) {
+        std::string token = ctx.csrfToken(req, res);
+        const std::string& marker = ctx.csrfMarker();
+        for (auto at = html.find(marker); at != std::string::npos; at = html.find(marker, at + token.size()))
+            html.replace(at, marker.size(), token);
+        res.set_content(std::move(html), "text/html; charset=utf-8");
+        res.set_header("Cache-Control", "no-cache");
+    };
+    if (cacheable) {
+        if (auto html = ctx.pages().get(key)) return withToken(std::move(*html));
+    }
     auto post = ctx.store().post(id);
     auto moderator = ctx.moderator(req);
     if (!post || (post->hidden && !moderator))
@@ -77,7 +100,7 @@ void postPage(Context& ctx, const Request& req, Response& res, const std::string
         if (e.version == number) v = &e;
     if (!v) return ctx.sendMessage(req, res, 404, "Version not found", post->title + " has no version " + std::to_string(number) + ".", postUrl(id), "Latest version");
 
-    std::string csrf = ctx.csrfToken(req, res);
+    std::string csrf = ctx.csrfMarker();
     std::string link = ctx.base() + (number == post->latest ? postUrl(id) : postUrl(id, number));
     std::string dl = "/p/" + id + "/v/" + std::to_string(number) + "/drawing.";
     nlohmann::json versionList = nlohmann::json::array();
@@ -106,8 +129,10 @@ void postPage(Context& ctx, const Request& req, Response& res, const std::string
         {"picture", mediaUrl(v->picture, "png")},
         {"width", std::to_string(v->width)},
         {"height", std::to_string(v->height)},
-        {"frame_width", std::to_string(v->width + 32)},
-        {"frame_height", std::to_string(v->height + 96)},
+        // The player's frame is 7 pixels a side; its controls take about 130
+        // pixels under the picture, and a margin of 16 goes round it all.
+        {"frame_width", std::to_string(v->width + 14 + 32)},
+        {"frame_height", std::to_string(v->height + 14 + 130)},
         {"link", link},
         {"downloads", {{"qcd", dl + "qcd"}, {"qcs", dl + "qcs"}, {"exe", dl + "exe"}}},
         {"timelapse", timelapseValues(*v)},
@@ -132,6 +157,8 @@ void postPage(Context& ctx, const Request& req, Response& res, const std::string
     layout["og"] = og;
     layout["oembed"] = ctx.base() + "/oembed?format=json&url=" + util::urlEncode(link);
     ctx.sendPage(res, "post", values, layout, status);
+    if (cacheable) ctx.pages().put(key, res.body);
+    withToken(std::move(res.body));
 }
 
 void download(Context& ctx, const Request& req, Response& res) {
@@ -192,6 +219,7 @@ void addComment(Context& ctx, const Request& req, Response& res) {
     std::optional<std::string> hash;
     if (!password.value.empty()) hash = security::hashPassword(password.value);
     auto cid = ctx.store().addComment(id, name.value, body.value, hash, ctx.clientAddress(req));
+    ctx.changed();
     res.set_redirect(postUrl(id) + "#c" + std::to_string(cid), 303);
 }
 
@@ -206,6 +234,7 @@ void deleteComment(Context& ctx, const Request& req, Response& res) {
     if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
         return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this comment's.", postUrl(id), "Back to the picture");
     ctx.store().deleteComment(cid);
+    ctx.changed();
     res.set_redirect(postUrl(id) + "#comments-h", 303);
 }
 
@@ -217,6 +246,7 @@ void deletePost(Context& ctx, const Request& req, Response& res) {
     if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
         return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this post's.", postUrl(id), "Back to the picture");
     ctx.store().deletePost(id);
+    ctx.changed();
     ctx.sendMessage(req, res, 200, "Post deleted", "The picture and all its versions are deleted.");
 }
 
@@ -230,6 +260,7 @@ void renamePost(Context& ctx, const Request& req, Response& res) {
     if (!hash || !security::verifyPassword(*hash, Context::field(req, "password")))
         return ctx.sendMessage(req, res, 403, "Wrong password", "The password does not match this post's.", postUrl(id), "Back to the picture");
     ctx.store().renamePost(id, title.value);
+    ctx.changed();
     res.set_redirect(postUrl(id), 303);
 }
 
@@ -244,6 +275,35 @@ void report(Context& ctx, const Request& req, Response& res) {
     ctx.sendMessage(req, res, 200, "Thank you", "The moderators will look at this picture.", postUrl(id), "Back to the picture");
 }
 
+// The upload form: a .qcd, .qcs or player .exe posted without the studio.
+void uploadPage(Context& ctx, const Request& req, Response& res, const std::string& error = {}, int status = 200) {
+    nlohmann::json values{{"csrf", ctx.csrfToken(req, res)},
+                          {"max_kib", std::to_string(ctx.config().uploadBytes / 1024)},
+                          {"title", Context::field(req, "title")},
+                          {"artist", Context::field(req, "artist")}};
+    if (!error.empty()) values["error"] = error;
+    ctx.sendPage(res, "upload", values, ctx.layout(req, "Post a drawing"), status);
+}
+
+void upload(Context& ctx, const Request& req, Response& res) {
+    if (!ctx.csrfValid(req)) return uploadPage(ctx, req, res, "The form's security token is missing or old; send it again.", 403);
+    createPost(ctx, req, res);
+    if (res.status == 201) {
+        std::string to = res.get_header_value("Location");
+        res.headers.erase("Location");
+        res.body.clear();
+        return res.set_redirect(to, 303);
+    }
+    std::string message = "the post failed";
+    try {
+        message = nlohmann::json::parse(res.body).value("error", message);
+    } catch (const std::exception&) {
+    }
+    int status = res.status;
+    res.body.clear();
+    uploadPage(ctx, req, res, message, status);
+}
+
 void feed(Context& ctx, const Request&, Response& res) {
     auto posts = ctx.store().posts(0, 30);
     nlohmann::json entries = nlohmann::json::array();
@@ -254,16 +314,40 @@ void feed(Context& ctx, const Request&, Response& res) {
     res.set_header("Cache-Control", "public, max-age=60");
 }
 
+// "/p/<id>" or "/p/<id>/v/<n>", after an optional "http(s)://host"; the
+// version is 0 when the URL names none.
+bool postFromUrl(std::string url, std::string& id, int& number) {
+    for (const char* scheme : {"http://", "https://"}) {
+        if (url.rfind(scheme, 0) == 0) {
+            auto slash = url.find('/', std::strlen(scheme));
+            url = slash == std::string::npos ? "" : url.substr(slash);
+        }
+    }
+    if (!url.empty() && url.back() == '/') url.pop_back();
+    if (url.rfind("/p/", 0) != 0) return false;
+    std::string rest = url.substr(3);
+    auto v = rest.find("/v/");
+    id = rest.substr(0, v);
+    number = 0;
+    if (id.empty() || id.size() > 32 || id.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789") != std::string::npos)
+        return false;
+    if (v == std::string::npos) return true;
+    std::string n = rest.substr(v + 3);
+    if (n.empty() || n.size() > 6 || n.find_first_not_of("0123456789") != std::string::npos) return false;
+    number = std::atoi(n.c_str());
+    return number > 0;
+}
+
 void oembed(Context& ctx, const Request& req, Response& res) {
     std::string url = req.get_param_value("url");
     std::string format = req.has_param("format") ? req.get_param_value("format") : "json";
     if (format != "json") return http::jsonError(res, 501, "only the json format is offered");
-    static const std::regex path(R"(^(?:https?://[^/]+)?/p/([a-z0-9]{1,32})(?:/v/([0-9]{1,6}))?/?$)");
-    std::smatch m;
-    if (!std::regex_match(url, m, path)) return http::jsonError(res, 404, "url: not a picture on this board");
-    auto post = ctx.store().post(m[1]);
+    std::string id;
+    int number = 0;
+    if (!postFromUrl(url, id, number)) return http::jsonError(res, 404, "url: not a picture on this board");
+    auto post = ctx.store().post(id);
     if (!post || post->hidden) return http::jsonError(res, 404, "url: no such picture");
-    int number = m[2].matched ? std::atoi(m.str(2).c_str()) : post->latest;
+    if (number == 0) number = post->latest;
     for (const auto& v : ctx.store().versions(post->id)) {
         if (v.version != number) continue;
         int w = v.width + 32, h = v.height + 96;
@@ -305,6 +389,8 @@ void addPageRoutes(httplib::Server& server, Context& ctx) {
     server.Post(R"(/p/([a-z0-9]{1,32})/delete)", [&ctx](const Request& req, Response& res) { deletePost(ctx, req, res); });
     server.Post(R"(/p/([a-z0-9]{1,32})/edit)", [&ctx](const Request& req, Response& res) { renamePost(ctx, req, res); });
     server.Post(R"(/p/([a-z0-9]{1,32})/report)", [&ctx](const Request& req, Response& res) { report(ctx, req, res); });
+    server.Get("/post", [&ctx](const Request& req, Response& res) { uploadPage(ctx, req, res); });
+    server.Post("/post", [&ctx](const Request& req, Response& res) { upload(ctx, req, res); });
     server.Get("/feed.atom", [&ctx](const Request& req, Response& res) { feed(ctx, req, res); });
     server.Get("/oembed", [&ctx](const Request& req, Response& res) { oembed(ctx, req, res); });
 }

@@ -39,8 +39,8 @@ bool sendText(int fd, const std::string& name, const std::string& text) {
 
 void AnswerReader::feed(const std::uint8_t* data, std::size_t size) {
     // Drop what was handed back before the buffer grows again.
-    if (start_ > 0 && start_ == buffer_.size()) {
-        buffer_.clear();
+    if (start_ > 0) {
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
         start_ = 0;
     }
     buffer_.insert(buffer_.end(), data, data + size);

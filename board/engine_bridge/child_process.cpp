@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -154,8 +155,9 @@ ChildResult runEngineChild(const std::vector<std::string>& args, const Bytes& in
             if (result.failure.empty()) result.failure = why;
         }
     };
-    const std::string tooLong = "the engine took longer than " + std::to_string(static_cast<int>(limits.seconds + 0.5)) +
-                                " s and was stopped";
+    char deadlineText[32];
+    std::snprintf(deadlineText, sizeof deadlineText, "%.3g", limits.seconds);
+    const std::string tooLong = std::string("the engine took longer than ") + deadlineText + " s and was stopped";
 
     std::uint8_t chunk[65536];
     for (;;) {

@@ -1,14 +1,20 @@
 // The board's pages work without script; this adds the copy button and
-// keeps the replay's frame in the picture's proportions as the page narrows.
+// fits the replay's frame to a narrow page: the picture shrinks with the
+// width (the player fits it), the controls under it keep their height.
 
 function fitPlayer() {
   for (const frame of document.querySelectorAll("iframe.player")) {
     const w = Number(frame.getAttribute("width"));
     const h = Number(frame.getAttribute("height"));
-    if (!w || !h) continue;
+    const pw = Number(frame.dataset.pictureWidth);
+    const ph = Number(frame.dataset.pictureHeight);
+    if (!w || !h || !pw || !ph) continue;
     const shown = Math.min(w, frame.parentElement.clientWidth);
+    const extraW = w - pw;
+    const extraH = h - ph;
+    const picture = Math.max(1, shown - extraW);
     frame.style.width = `${shown}px`;
-    frame.style.height = `${Math.round((shown * h) / w)}px`;
+    frame.style.height = `${Math.round((picture * ph) / pw) + extraH}px`;
   }
 }
 

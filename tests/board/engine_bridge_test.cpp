@@ -6,6 +6,8 @@
 #include <gif_lib.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -13,6 +15,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -77,7 +80,7 @@ TEST(EngineBridge, AcceptsASampleWithItsPictureSizeAndShowLength) {
     ASSERT_TRUE(pngSize(c.picture, w, h));
     EXPECT_EQ(w, c.width);
     EXPECT_EQ(h, c.height);
-    // Small pictures grow by whole pixels to fill the thumbnail's box.
+    // Inside the thumbnail's box and less than half of it: as it is.
     ASSERT_TRUE(pngSize(c.thumbnail, w, h));
     EXPECT_EQ(w, 174);
     EXPECT_EQ(h, 134);
@@ -180,13 +183,81 @@ TEST(EngineBridge, TheDeadlineKillsTheChildAndAllItStarted) {
     const auto start = std::chrono::steady_clock::now();
     const std::string message = failureOf([&] { engine::renderMp4(quick().drawing, shortDeadline); });
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_EQ(message, "the MP4 time-lapse failed: the engine took longer than 0 s and was stopped");
+    EXPECT_EQ(message, "the MP4 time-lapse failed: the engine took longer than 0.05 s and was stopped");
     EXPECT_LT(took, 1.0);
     EXPECT_TRUE(noChildrenLeft());
     // A posted file under the same deadline is refused, not half accepted.
     const engine::Checked checked = engine::checkDrawing(sample("dense.qcs"), "dense.qcs", shortDeadline);
-    EXPECT_EQ(checked.error, "dense.qcs: the engine took longer than 0 s and was stopped");
+    EXPECT_EQ(checked.error, "dense.qcs: the engine took longer than 0.05 s and was stopped");
     EXPECT_TRUE(checked.drawing.empty());
+}
+
+// The engine's children of a process, by their parent's pid.
+std::vector<pid_t> childrenOf(pid_t parent) {
+    std::vector<pid_t> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        if (!std::getline(stat, line)) continue;
+        // pid (comm) state ppid ...: the name may hold spaces, so from its end.
+        const std::size_t close = line.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(line.substr(close + 2));
+        char state = 0;
+        pid_t ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) found.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return found;
+}
+
+bool isRunning(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return false;
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && line[close + 2] != 'Z';
+}
+
+TEST(EngineBridge, AChildDiesWithTheProcessThatStartedIt) {
+    // Strokes across the whole coordinate plane with the largest brush:
+    // seconds of work before the time-lapse sends anything.
+    std::string script =
+        "quillcast script 1\nhead 51 00 00 00 00 00 00 00\nmarker 0\n"
+        "header width 100 height 100 word 0 rest 00 00 00 00 00 00 00 00\n"
+        "palette version 0x300 count 0\ncolour pen #ff0000\nbrush-size 4\nstroke";
+    for (int i = 0; i < 200; ++i) script += " -32768,-32768 32767,32767";
+    const engine::Checked slow = engine::checkDrawing(bytesOf(script + "\n"), "slow.qcs");
+    ASSERT_EQ(slow.error, "");
+    const engine::Bytes drawing = slow.drawing;
+    // A process that starts a time-lapse and is killed while it runs, as a
+    // server that crashes would be.
+    const pid_t caller = ::fork();
+    ASSERT_GE(caller, 0);
+    if (caller == 0) {
+        engine::Limits limits;
+        limits.seconds = 60;
+        for (;;) engine::renderMp4(drawing, limits);
+    }
+    std::vector<pid_t> children;
+    for (int i = 0; i < 400 && children.empty(); ++i) {
+        ::usleep(5000);
+        children = childrenOf(caller);
+    }
+    ASSERT_FALSE(children.empty()) << "the caller started no engine";
+    // Into the show's first pass, which sends nothing: a child left behind
+    // would not notice its caller gone until it next writes.
+    ::usleep(100000);
+    ::kill(caller, SIGKILL);
+    ::waitpid(caller, nullptr, 0);
+    for (const pid_t child : children) {
+        bool gone = false;
+        for (int i = 0; i < 200 && !gone; ++i) {
+            gone = !isRunning(child);
+            if (!gone) ::usleep(5000);
+        }
+        EXPECT_TRUE(gone) << "engine " << child << " outlived its caller";
+    }
 }
 
 #if !defined(__SANITIZE_ADDRESS__)

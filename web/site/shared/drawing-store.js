@@ -8,6 +8,7 @@ import { createStore, get, set } from '../vendor/idb-keyval.js';
 const store = createStore('quillcast-studio', 'drawings');
 const kKey = 'current';
 
-// { block: Uint8Array (the DrawingBlock), name, exported, history, settings }
+// { block: Uint8Array (the DrawingBlock), name, exported, history, settings,
+//   board: what the Post dialog had typed and the post the drawing continues }
 export const loadStudioDrawing = () => get(kKey, store);
 export const saveStudioDrawing = (record) => set(kKey, record, store);

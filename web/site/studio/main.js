@@ -388,7 +388,8 @@ function postToBoard() {
     send: async (fields) => {
       const bytes = await engine.block();
       const posted = await postDrawing({ bytes, fileName: studio.fileName('.qcd'), ...fields });
-      state.board.continuing = { id: posted.id, version: posted.version, title: fields.title };
+      // Only a post with a password can be continued.
+      state.board.continuing = fields.password ? { id: posted.id, version: posted.version, title: fields.title } : null;
       state.board.postedUrl = new URL(posted.url, location.origin).href;
       showPosted();
       const version = posted.version > 1 ? ` as version ${posted.version}` : '';
