@@ -12,7 +12,8 @@
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/picture_input.h"
 #include "tools/paint/picture_palette.h"
-#include "tools/paint/record_bytes.h"
+#include "format/format.h"
+#include "tools/paint/stroke_plan.h"
 
 namespace {
 
@@ -48,10 +49,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mosaic_baseline: %s\n", error.c_str());
         return 1;
     }
-    std::vector<std::uint8_t> records;
-    paint::appendColour(records, meanOf(picture, 0, 0, picture.width, picture.height), paint::PenColour);
-    paint::appendFill(records);
-    engine.play(records);
+    engine.play(format::RecordWriter().colour(meanOf(picture, 0, 0, picture.width, picture.height)).fill().take());
     const std::uint32_t room = budget - engine.usedBytes();
     int cell = 1;
     auto cells = [&](int c) {
@@ -61,15 +59,15 @@ int main(int argc, char** argv) {
     for (int y0 = 0; y0 < picture.height; y0 += cell) {
         for (int x0 = 0; x0 < picture.width; x0 += cell) {
             const int x1 = std::min(picture.width, x0 + cell), y1 = std::min(picture.height, y0 + cell);
-            records.clear();
-            paint::appendColour(records, meanOf(picture, x0, y0, x1, y1), paint::PenColour);
+            format::RecordWriter records(true);
+            records.colour(meanOf(picture, x0, y0, x1, y1));
             // Stamps from one end to the other (the last point is never
             // stamped), reaching a pixel past each side so the corners fill.
             const int y = (y0 + y1 - 1) / 2;
             const int from = std::min(x0 + kReach - 1, (x0 + x1 - 1) / 2);
             const int to = std::max(from + 1, x1 - kReach + 1);
-            paint::appendStroke(records, {{from, y, 0}, {to, y, paint::pressureForLevel(4)}});
-            engine.play(records);
+            records.stroke({{from, y, 0}, {to, y, paint::pressureForLevel(4)}});
+            engine.play(records.bytes());
         }
     }
     const std::vector<std::uint8_t> block = engine.block();

@@ -42,7 +42,7 @@ extern int borderWidth;
 extern int borderHeight;
 extern RECT clipRect;             // the canvas area; empty until the first repaint
 
-// The window area drawn into since a host last emptied it (session/): each
+// The window area drawn into since a host last emptied it (engine/session/): each
 // segment adds its ends' box widened by the brush's reach, each clear or
 // fill the canvas area. Left to right and top to bottom, exclusive; not
 // clipped. Nothing that draws reads it.

@@ -25,7 +25,7 @@ inline bool playNextRecord(HWND window, std::int16_t& opcode) {
 }
 
 // A StrokeRecord's work, point by point, for playRecord and for hosts that
-// feed a stroke as it is being made (session/). The previous point is where
+// feed a stroke as it is being made (engine/session/). The previous point is where
 // the next segment starts, in canvas coordinates.
 struct StrokePosition {
     std::int32_t x;

@@ -202,33 +202,56 @@ BlockWriter& BlockWriter::seek(std::uint32_t offset) {
     return *this;
 }
 
-BlockWriter& BlockWriter::record(std::uint16_t opcode, std::uint32_t value) {
-    if (!fits(kValueRecordSize)) return *this;
-    put16(opcode);
-    put32(value);
+BlockWriter& BlockWriter::append(const RecordWriter& records) {
+    if (!fits(records.size())) return *this;
+    std::copy(records.bytes().begin(), records.bytes().end(), bytes_.begin() + at_);
+    at_ += static_cast<std::uint32_t>(records.size());
     return *this;
 }
 
-BlockWriter& BlockWriter::colour(std::uint32_t rgb, int selector) {
-    return record(ColourRecord, colourValue(rgb, static_cast<std::uint32_t>(selector)));
+BlockWriter& BlockWriter::record(std::uint16_t opcode, std::uint32_t value) {
+    return append(RecordWriter(pressure_).record(opcode, value));
 }
-BlockWriter& BlockWriter::penMode(std::uint32_t mode) { return record(PenModeRecord, mode); }
-BlockWriter& BlockWriter::brushSize(std::uint32_t level) { return record(BrushSizeRecord, level); }
-BlockWriter& BlockWriter::density(std::uint32_t value) { return record(DensityRecord, value); }
-BlockWriter& BlockWriter::fill() { return record(FillRecord, 0); }
-
+BlockWriter& BlockWriter::colour(std::uint32_t rgb, int selector) {
+    return append(RecordWriter(pressure_).colour(rgb, static_cast<std::uint32_t>(selector)));
+}
+BlockWriter& BlockWriter::penMode(std::uint32_t mode) { return append(RecordWriter(pressure_).penMode(mode)); }
+BlockWriter& BlockWriter::brushSize(std::uint32_t level) { return append(RecordWriter(pressure_).brushSize(level)); }
+BlockWriter& BlockWriter::density(std::uint32_t value) { return append(RecordWriter(pressure_).density(value)); }
+BlockWriter& BlockWriter::fill() { return append(RecordWriter(pressure_).fill()); }
 BlockWriter& BlockWriter::strokeWords(std::int32_t count, const std::vector<PointWords>& points) {
-    if (!fits(kStrokeHeadSize + std::uint64_t{kPointSize} * points.size())) return *this;
-    put16(StrokeRecord);
-    put32(static_cast<std::uint32_t>(count));
+    return append(RecordWriter(pressure_).strokeWords(count, points));
+}
+BlockWriter& BlockWriter::stroke(const std::vector<StrokePoint>& points) {
+    return append(RecordWriter(pressure_).stroke(points));
+}
+
+RecordWriter& RecordWriter::record(std::uint16_t opcode, std::uint32_t value) {
+    appendU16(bytes_, opcode);
+    appendU32(bytes_, value);
+    return *this;
+}
+
+RecordWriter& RecordWriter::colour(std::uint32_t rgb, std::uint32_t selector) {
+    return record(ColourRecord, colourValue(rgb, selector));
+}
+RecordWriter& RecordWriter::penMode(std::uint32_t mode) { return record(PenModeRecord, mode); }
+RecordWriter& RecordWriter::brushSize(std::uint32_t level) { return record(BrushSizeRecord, level); }
+RecordWriter& RecordWriter::density(std::uint32_t value) { return record(DensityRecord, value); }
+RecordWriter& RecordWriter::fill() { return record(FillRecord, 0); }
+
+RecordWriter& RecordWriter::strokeWords(std::int32_t count, const std::vector<PointWords>& points) {
+    bytes_.reserve(bytes_.size() + kStrokeHeadSize + kPointSize * points.size());
+    appendU16(bytes_, static_cast<std::uint16_t>(StrokeRecord));
+    appendU32(bytes_, static_cast<std::uint32_t>(count));
     for (const PointWords& p : points) {
-        put16(p.x);
-        put16(p.y);
+        appendU16(bytes_, p.x);
+        appendU16(bytes_, p.y);
     }
     return *this;
 }
 
-BlockWriter& BlockWriter::stroke(const std::vector<StrokePoint>& points) {
+RecordWriter& RecordWriter::stroke(const std::vector<StrokePoint>& points) {
     if (points.empty()) return *this;
     std::vector<PointWords> words(points.size());
     for (std::size_t i = 0; i < points.size(); ++i) {
@@ -237,6 +260,18 @@ BlockWriter& BlockWriter::stroke(const std::vector<StrokePoint>& points) {
         words[i].y = static_cast<std::uint16_t>(p.y);
     }
     return strokeWords(static_cast<std::int32_t>(points.size()), words);
+}
+
+std::uint32_t recordsEnd(const std::uint8_t* block, std::uint32_t first) {
+    std::uint32_t last = kDrawingBlockSize;  // after the last non-zero byte
+    while (last > first && block[last - 1] == 0) --last;
+    std::uint32_t at = first;
+    Record record;
+    while (at < last) {
+        // A record cut by the end of the block leaves no room after it.
+        if (!parseRecord(block, kDrawingBlockSize, at, record)) return kDrawingBlockSize;
+    }
+    return at;
 }
 
 }  // namespace format

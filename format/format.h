@@ -45,6 +45,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "format/little_endian.h"
@@ -254,8 +255,46 @@ struct StrokePoint {
     int pressure;
 };
 
+// The offset after the last record that holds a non-zero byte, walking whole
+// records from `first` (the first record's offset); the block's size when
+// the last record runs past its end. Where a host appends the next record.
+std::uint32_t recordsEnd(const std::uint8_t* block, std::uint32_t first);
+
+// Encodes records one after another into bytes, as they lie in a block: the
+// one record encoder, for BlockWriter and for hosts that hand records to the
+// engine one by one (the studio's recorder, the painter, the engine
+// session). Every append returns the writer, so calls chain.
+class RecordWriter {
+public:
+    // With pressure, the x words of stroke points after the first carry one.
+    explicit RecordWriter(bool pressure = false) : pressure_(pressure) {}
+
+    RecordWriter& colour(std::uint32_t rgb, std::uint32_t selector = kPenColour);  // rgb as 0x00BBGGRR
+    RecordWriter& penMode(std::uint32_t mode);
+    RecordWriter& brushSize(std::uint32_t level);
+    RecordWriter& density(std::uint32_t value);
+    RecordWriter& fill();
+    RecordWriter& record(std::uint16_t opcode, std::uint32_t value);  // any one-value record, as given
+
+    // A stroke through points, the x words encoded with their pressure when
+    // the writer carries it. Nothing for no points.
+    RecordWriter& stroke(const std::vector<StrokePoint>& points);
+    // A stroke with any recorded count and the point words exactly as given.
+    RecordWriter& strokeWords(std::int32_t count, const std::vector<PointWords>& points);
+
+    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    std::vector<std::uint8_t> take() { return std::move(bytes_); }
+    std::size_t size() const { return bytes_.size(); }
+    bool empty() const { return bytes_.empty(); }
+    void clear() { bytes_.clear(); }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+    bool pressure_ = false;
+};
+
 // Builds a block: the head and prologue at once, then records appended in
-// order, then the zero tail that is already there. A record that would run
+// order (encoded by RecordWriter), then the zero tail that is already there. A record that would run
 // past the end of the block is not written at all; room() says what is
 // left. Every append returns the writer, so calls chain.
 class BlockWriter {
@@ -291,6 +330,9 @@ public:
     std::vector<std::uint8_t>& bytes() { return bytes_; }
     // The block: exactly 451000 bytes.
     const std::vector<std::uint8_t>& block() const { return bytes_; }
+
+    // Records encoded apart, all or nothing.
+    BlockWriter& append(const RecordWriter& records);
 
 private:
     bool fits(std::uint64_t size) const { return size <= room(); }

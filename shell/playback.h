@@ -15,5 +15,6 @@ void runStartUp(HWND window);
 
 // The start-up sequence after its check and splash: prologue, window
 // placement, Canvas set-up and the empty framed canvas with the start pen.
-// Hosts that drive the engine without a show (session/) call it directly.
+// startHostedShow (shell/host.h) runs it for hosts that drive the player
+// without the timer.
 void setUpDrawing(HWND window);

@@ -39,7 +39,6 @@ public:
     std::size_t actionCount() const { return done_; }
     // Every action's records, the done ones first, then those undone.
     const std::vector<std::vector<std::uint8_t>>& actions() const { return actions_; }
-    std::size_t keptCount() const { return kept_.size(); }
 
 private:
     struct Kept {

@@ -9,19 +9,11 @@ namespace studio {
 
 namespace {
 
-// The engine holds a recorded colour with the flag that asks for the
-// nearest palette colour.
-constexpr std::uint32_t kPaletteFlag = 0x2000000;
-constexpr std::uint32_t kRgb = format::kColourMask;
 constexpr int kPressureMaxWidth = format::kMaxPressureX + 1;
-enum : std::uint32_t { kPenSelector = 0, kSecondSelector = 1, kThirdSelector = 2 };
-constexpr int kSpeckle = 4;
-constexpr int kSmudge = 3;
 
-void addRecord(std::vector<std::uint8_t>& out, format::RecordOpcode opcode, std::uint32_t value) {
-    format::appendU16(out, static_cast<std::uint16_t>(opcode));
-    format::appendU32(out, value);
-}
+// A colour as the engine holds it once recorded: with the flag that asks for
+// the nearest palette colour.
+constexpr std::uint32_t held(std::uint32_t rgb) { return (rgb & format::kColourMask) | format::kPaletteFlag; }
 
 }  // namespace
 
@@ -78,24 +70,21 @@ bool Recorder::open(const std::vector<std::uint8_t>& block, std::string& error) 
 // The records that bring the engine's pen to the chosen one, for a stroke
 // (colours, mode, level, density as the mode uses them) or a fill (colour).
 std::vector<std::uint8_t> Recorder::penRecords(bool forStroke) const {
-    std::vector<std::uint8_t> out;
+    format::RecordWriter out;
     const session::PenSettings now = session::pen();
-    const std::uint32_t colour = (pen_.colour & kRgb) | kPaletteFlag;
-    if (now.colour != colour) addRecord(out, format::ColourRecord, format::colourValue(pen_.colour, kPenSelector));
-    if (!forStroke) return out;
-    if (pen_.mode == kSpeckle) {
-        if (now.secondColour != ((pen_.second & kRgb) | kPaletteFlag))
-            addRecord(out, format::ColourRecord, format::colourValue(pen_.second, kSecondSelector));
-        if (now.thirdColour != ((pen_.third & kRgb) | kPaletteFlag))
-            addRecord(out, format::ColourRecord, format::colourValue(pen_.third, kThirdSelector));
+    if (now.colour != held(pen_.colour)) out.colour(pen_.colour, format::kPenColour);
+    if (!forStroke) return out.take();
+    if (pen_.mode == format::kSpeckle) {
+        if (now.secondColour != held(pen_.second)) out.colour(pen_.second, format::kSecondColour);
+        if (now.thirdColour != held(pen_.third)) out.colour(pen_.third, format::kThirdColour);
     }
-    if (now.mode != pen_.mode) addRecord(out, format::PenModeRecord, static_cast<std::uint32_t>(pen_.mode));
+    if (now.mode != pen_.mode) out.penMode(static_cast<std::uint32_t>(pen_.mode));
     // With pressure the level moves with each point; the least level stays.
     if (now.minLevel != pen_.level || (!session::carriesPressure() && now.level != pen_.level))
-        addRecord(out, format::BrushSizeRecord, static_cast<std::uint32_t>(pen_.level));
-    if (pen_.mode != kSmudge && now.density != pen_.density)
-        addRecord(out, format::DensityRecord, static_cast<std::uint32_t>(static_cast<std::uint16_t>(pen_.density)));
-    return out;
+        out.brushSize(static_cast<std::uint32_t>(pen_.level));
+    if (pen_.mode != format::kSmudge && now.density != pen_.density)
+        out.density(static_cast<std::uint32_t>(static_cast<std::uint16_t>(pen_.density)));
+    return out.take();
 }
 
 void Recorder::beginStroke(double x, double y, int pressure, bool pressurePen) {
@@ -164,7 +153,8 @@ void Recorder::cancelStroke() {
 bool Recorder::fill() {
     if (stroking_ || !session::isOpen()) return false;
     std::vector<std::uint8_t> records = penRecords(false);
-    addRecord(records, format::FillRecord, 0);
+    const std::vector<std::uint8_t> fill = format::RecordWriter().fill().take();
+    records.insert(records.end(), fill.begin(), fill.end());
     if (!session::append(records.data(), records.size())) return false;
     fresh_ = false;
     pushAction();

@@ -21,12 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/player/show_timeline.h"
+#include "canvas/canvas.h"
+#include "engine/player/tick_timeline.h"
 #include "engine/loader/load_drawing.h"
 
 namespace {
-
-constexpr int kFrameBorder = 7;
 
 struct Change {
     std::uint32_t at;
@@ -55,7 +54,7 @@ int printModel(const std::vector<std::uint8_t>& block, double resolutionMs) {
     tools::ShowSetup setup;
     setup.block = block;
     setup.timerResolutionNs = static_cast<std::uint64_t>(resolutionMs * 1e6 + 0.5);
-    const tools::ShowTimeline timeline = tools::recordShowTimeline(setup);
+    const tools::TickTimeline timeline = tools::recordTickTimeline(setup);
     if (!timeline.message.empty()) fail(timeline.message);
     std::printf("tick,end_ns,waited_ns,ticks,message_looks,line_points,pixel_writes,pixel_reads,area_pixels\n");
     for (std::size_t k = 0; k < timeline.ticks.size(); ++k) {
@@ -120,8 +119,8 @@ int printMatches(const std::vector<std::uint8_t>& block, const std::string& dir)
     int width = 0, height = 0;
     tools::ShowSetup setup;
     setup.block = block;
-    const tools::ShowTimeline timeline =
-        tools::recordShowTimeline(setup, [&](std::size_t k, const tools::Picture& p) {
+    const tools::TickTimeline timeline =
+        tools::recordTickTimeline(setup, [&](std::size_t k, const tools::Picture& p) {
             if (k == 0) {
                 width = p.width;
                 height = p.height;

@@ -6,7 +6,7 @@
 #include "canvas/canvas.h"
 #include "format/format.h"
 #include "shell/seal.h"
-#include "engine/player/show_timeline.h"
+#include "engine/player/tick_timeline.h"
 
 namespace embed {
 
@@ -75,7 +75,7 @@ PlayTime estimatePlayTime(const std::vector<std::uint8_t>& block, std::uint64_t 
     tools::ShowSetup setup;
     setup.block = block;
     setup.timerResolutionNs = timerResolutionNs;
-    const tools::ShowTimeline timeline = tools::recordShowTimeline(setup);
+    const tools::TickTimeline timeline = tools::recordTickTimeline(setup);
     if (timeline.ticks.empty()) return time;
     time.toSeconds = static_cast<double>(timeline.ticks.back().endNs) / 1e9;
     time.fromSeconds = time.toSeconds - 1.0;

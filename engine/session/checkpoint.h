@@ -30,7 +30,9 @@ struct Checkpoint {
     std::uint64_t serial = 0;   // 0: never saved
     std::uint64_t opened = 0;   // the session it belongs to
 
-    std::size_t bytes() const { return pixels.size() * sizeof(std::uint32_t) + stroke.words.size() * 2; }
+    std::size_t bytes() const {
+        return pixels.size() * sizeof(std::uint32_t) + stroke.points.size() * sizeof(format::PointWords);
+    }
 };
 
 // Takes the engine state into checkpoint (reusing its storage).

@@ -7,7 +7,6 @@
 #include "format/format.h"
 #include "platform/emu/clock_model.h"
 #include "resources/compiled_resources.h"
-#include "engine/session/record_bytes.h"
 #include "engine/session/session_state.h"
 #include "shell/host.h"
 #include "shell/player_window.h"
@@ -68,7 +67,7 @@ bool open(const std::vector<std::uint8_t>& block, std::string& error) {
         close();
         return false;
     }
-    state.recordsEnd = isDrawingPresent() ? findRecordsEnd(drawingBytes(), readerPosition()) : readerPosition();
+    state.recordsEnd = isDrawingPresent() ? format::recordsEnd(drawingBytes(), readerPosition()) : readerPosition();
     state.serial = 0;
     ++state.opened;
     takeTouchedArea();
@@ -80,7 +79,12 @@ bool openNew(int width, int height, const std::vector<std::uint32_t>& palette, b
         error = "a canvas is 1 to 65535 pixels each way";
         return false;
     }
-    return open(newBlock(width, height, palette, pressure), error);
+    // Without pressure the marker is 0: no extra words.
+    const std::uint16_t marker = pressure ? format::kMarkerPressure : 0;
+    return open(format::BlockWriter(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), marker,
+                                    palette)
+                    .block(),
+                error);
 }
 
 int width() { return isOpen() ? drawingWidth() : 0; }
@@ -139,7 +143,7 @@ void beginStroke(int x, int y) {
     state.stroke.active = true;
     const std::uint16_t xWord = clampWord(x);
     const std::uint16_t yWord = clampWord(y);
-    state.stroke.first = StrokePosition{static_cast<std::int16_t>(xWord), static_cast<std::int16_t>(yWord)};
+    state.stroke.points.push_back(format::PointWords{xWord, yWord});
     state.stroke.previous = startStroke(static_cast<std::int16_t>(xWord), static_cast<std::int16_t>(yWord));
 }
 
@@ -148,8 +152,7 @@ void strokeTo(int x, int y, int pressure) {
     std::uint16_t xWord = clampWord(x);
     if (drawingCarriesPressure()) xWord = format::pressurePointWord(x, pressure);
     const std::uint16_t yWord = clampWord(y);
-    state.stroke.words.push_back(xWord);
-    state.stroke.words.push_back(yWord);
+    state.stroke.points.push_back(format::PointWords{xWord, yWord});
     playStrokePoint(state.window, xWord, yWord, state.stroke.previous);
 }
 
@@ -157,13 +160,15 @@ bool isStroking() { return state.stroke.active; }
 
 std::uint32_t strokeBytes() {
     if (!state.stroke.active) return 0;
-    return static_cast<std::uint32_t>(format::strokeRecordSize(static_cast<std::int32_t>(1 + state.stroke.words.size() / 2)));
+    return static_cast<std::uint32_t>(format::strokeRecordSize(static_cast<std::int32_t>(state.stroke.points.size())));
 }
 
 bool endStroke() {
     if (!state.stroke.active) return false;
     const std::vector<std::uint8_t> record =
-        strokeRecord(state.stroke.first.x, state.stroke.first.y, state.stroke.words);
+        format::RecordWriter()
+            .strokeWords(static_cast<std::int32_t>(state.stroke.points.size()), state.stroke.points)
+            .take();
     state.stroke = LiveStroke{};
     if (readerPosition() != state.recordsEnd || record.size() > room()) return false;
     if (!writeDrawingBytes(state.recordsEnd, record.data(), record.size())) return false;

@@ -1,4 +1,4 @@
-// The session's own state, shared by the files of session/ only: the player
+// The session's own state, shared by the files of engine/session/ only: the player
 // window it drives, where the records end, and the stroke being fed.
 #pragma once
 
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "drawing/records.h"
+#include "format/format.h"
 #include "platform/platform.h"
 #include "platform/emu/desktop.h"
 
@@ -13,9 +14,8 @@ namespace session {
 
 struct LiveStroke {
     bool active = false;
-    StrokePosition first{0, 0};
     StrokePosition previous{0, 0};
-    std::vector<std::uint16_t> words;  // the record's points: x word, y word, ...
+    std::vector<format::PointWords> points;  // the record's points, the first one first
 };
 
 struct State {

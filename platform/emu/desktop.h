@@ -88,7 +88,7 @@ Image captureDesktop();
 
 // The pixels a drawing context draws on (a window's client area, or the
 // bitmap selected into a memory context), for hosts that read or restore
-// many at once (session/). Null, 0 x 0, when it has none to show.
+// many at once (engine/session/). Null, 0 x 0, when it has none to show.
 struct SurfaceView {
     std::uint32_t* pixels = nullptr;  // 0x00BBGGRR, row-major, width a row
     int width = 0;

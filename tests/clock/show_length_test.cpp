@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/show_bounds.h"
-#include "engine/player/show_timeline.h"
+#include "engine/player/tick_timeline.h"
 #include "engine/samples/samples.h"
 
 namespace {
@@ -17,7 +17,7 @@ TEST(ShowLength, ProgressReportsDoNotLengthenTheShow) {
     EXPECT_GT(reports, 1);
     EXPECT_EQ(watched.endMs, unwatched.endMs);
 
-    const tools::ShowTimeline timeline = tools::recordShowTimeline(testing_support::boundedSetup(tools::makeSample("quick")));
+    const tools::TickTimeline timeline = tools::recordTickTimeline(testing_support::boundedSetup(tools::makeSample("quick")));
     ASSERT_FALSE(timeline.ticks.empty());
     EXPECT_EQ(unwatched.endMs, timeline.ticks.back().endNs / 1'000'000) << "the picture is taken after the last tick";
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tests/support/show_bounds.h"
-#include "engine/player/show_timeline.h"
+#include "engine/player/tick_timeline.h"
 #include "engine/samples/samples.h"
 
 namespace {
@@ -91,7 +91,7 @@ Run fastestRun(const std::string& sample) {
 void expectModelFollowsWine(const std::string& sample) {
     const Run wine = fastestRun(sample);
     ASSERT_GT(wine.strokes, 0) << "no recorded run of " << sample << " in " << QC_CLOCK_DATA_DIR;
-    const tools::ShowTimeline model = tools::recordShowTimeline(testing_support::boundedSetup(tools::makeSample(sample)));
+    const tools::TickTimeline model = tools::recordTickTimeline(testing_support::boundedSetup(tools::makeSample(sample)));
     ASSERT_TRUE(model.message.empty()) << model.message << ": it never ends";
     ASSERT_GT(model.ticks.size(), static_cast<std::size_t>(wine.strokes));
     for (int quarter = 1; quarter <= 4; ++quarter) {

@@ -163,3 +163,43 @@ TEST(Format, WrittenRecordsParseAndEncodeBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Format, RecordWriterBytesAreTheRecordsAsTheyLieInABlock) {
+    const std::vector<format::StrokePoint> points{{5, 6, 9}, {2000, -3, 15}, {-4, 7, 3}};
+    const std::vector<std::uint8_t> records = format::RecordWriter(true)
+                                                  .colour(0x00ABCDEF, format::kThirdColour)
+                                                  .penMode(format::kSpeckle)
+                                                  .brushSize(3)
+                                                  .density(0xFFFF)
+                                                  .fill()
+                                                  .stroke(points)
+                                                  .take();
+    ASSERT_EQ(records.size(), 5 * format::kValueRecordSize + format::strokeRecordSize(3));
+
+    BlockWriter block(100, 100, format::kMarkerPressure, greys());
+    const std::uint32_t first = block.position();
+    block.append(format::RecordWriter(true).colour(0x00ABCDEF, format::kThirdColour));
+    block.penMode(format::kSpeckle).brushSize(3).density(0xFFFF).fill().stroke(points);
+    const std::vector<std::uint8_t> inBlock(block.block().begin() + first, block.block().begin() + block.position());
+    EXPECT_EQ(records, inBlock);
+
+    const format::Drawing d = format::parseBlock(block.block().data());
+    ASSERT_EQ(d.records.size(), 6u);
+    EXPECT_EQ(format::colourSelector(d.records[0].value), format::kThirdColour);
+    const format::Record& stroke = d.records[5];
+    EXPECT_EQ(stroke.points[0], (format::PointWords{5, 6}));  // the first point carries no pressure
+    EXPECT_EQ(stroke.points[1].x, format::pressurePointWord(2000, 15));
+    EXPECT_EQ(stroke.points[2].x, format::pressurePointWord(-4, 3));
+    EXPECT_EQ(format::recordsEnd(block.block().data(), first), block.position());
+
+    // Without pressure the x words are the points' own; a record that does
+    // not fit in the block is not appended at all.
+    EXPECT_EQ(format::RecordWriter().stroke(points).bytes()[10], 0xD0);  // 2000 = 0x07D0
+    BlockWriter full(100, 100, 0, greys());
+    full.seek(format::kDrawingBlockSize - 5).append(format::RecordWriter().fill());
+    EXPECT_EQ(full.position(), format::kDrawingBlockSize - 5);
+}
+
+}  // namespace

@@ -8,7 +8,7 @@
 
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/paint_options.h"
-#include "tools/paint/record_bytes.h"
+#include "format/format.h"
 #include "tools/paint/stroke_plan.h"
 
 namespace {
@@ -110,9 +110,10 @@ TEST(StrokePlan, TheEngineDrawsOnlyInsideTheBox) {
                 for (int x = 0; x < kSize; ++x) before.pixels[static_cast<std::size_t>(y * kSize + x)] = now.at(x, y);
             const paint::StrokePlan stroke = plan(layer, picture, before, start, (start * 5) % kSize);
             if (stroke.points.size() < 2) continue;
-            std::vector<std::uint8_t> records;
-            paint::appendColour(records, 0x123456u + static_cast<std::uint32_t>(start), paint::PenColour);
-            paint::appendStroke(records, stroke.points);
+            const std::vector<std::uint8_t> records = format::RecordWriter(true)
+                                                          .colour(0x123456u + static_cast<std::uint32_t>(start))
+                                                          .stroke(stroke.points)
+                                                          .take();
             ASSERT_TRUE(engine.play(records));
             const paint::CanvasView after = engine.view();
             for (int y = 0; y < kSize; ++y) {

@@ -6,7 +6,6 @@
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/importance_map.h"
 #include "tools/paint/picture_palette.h"
-#include "tools/paint/record_bytes.h"
 #include "tools/paint/stroke_plan.h"
 
 namespace paint {
@@ -26,7 +25,6 @@ constexpr double kLowestPrice = 0.5;
 // price of the smallest stroke: no stroke started there could pay.
 constexpr double kCellPrune = 0.1;
 
-constexpr int kBlend = 1;
 const Rgb kPaper{246, 242, 232};
 constexpr float kWashStrength = 0.4f;  // how much of the picture a sketch's wash shows
 
@@ -53,9 +51,7 @@ public:
           weights_(importanceOf(picture)) {}
 
     void ground(Rgb colour, Spending& spending) {
-        std::vector<std::uint8_t> records;
-        appendColour(records, pixelOf(colour), PenColour);
-        appendFill(records);
+        const std::vector<std::uint8_t> records = format::RecordWriter().colour(pixelOf(colour)).fill().take();
         engine_.play(records);
         spending.bytes += static_cast<std::uint32_t>(records.size());
         penColour_ = kNoColour;  // a fill leaves the pen colour flagged
@@ -67,8 +63,8 @@ public:
     void runPhase(const Phase& phase, const Plane& target, Spending& spending, const Spending& limits, int index,
                   int count) {
         if (phase.penMode != penMode_) {
-            std::vector<std::uint8_t> records;
-            appendPenMode(records, phase.penMode);
+            const std::vector<std::uint8_t> records =
+                format::RecordWriter().penMode(static_cast<std::uint32_t>(phase.penMode)).take();
             if (!engine_.play(records)) return;
             penMode_ = phase.penMode;
             spending.bytes += static_cast<std::uint32_t>(records.size());
@@ -112,7 +108,7 @@ private:
         for (std::size_t i = cells.size(); i > 1; --i) {
             std::swap(cells[i - 1], cells[nextRandom64(random_) % i]);
         }
-        const std::uint32_t smallest = strokeBytes(2) + format::kValueRecordSize;
+        const std::uint32_t smallest = static_cast<std::uint32_t>(format::strokeRecordSize(2)) + format::kValueRecordSize;
         for (const auto& [cx, cy] : cells) {
             if (spending.bytes + smallest > limits.byteLimit) return false;
             const double smallestMs = EngineCanvas::strokeTickMs();
@@ -153,16 +149,18 @@ private:
                     Spending& spending, const Spending& limits) {
         const StrokePlan plan = planStroke(guide, target, view(), x, y, random_);
         if (plan.points.size() < 2) return 0;
-        std::vector<std::uint8_t> records;
-        if (plan.colour != penColour_) appendColour(records, plan.colour, PenColour);
+        // The painter's drawings carry a pressure on every stroke point.
+        format::RecordWriter writer(true);
+        if (plan.colour != penColour_) writer.colour(plan.colour);
         // Speckle's other two colours stay while they are near enough: a
         // dab then costs one colour record instead of three.
         std::uint32_t second = secondColour_, third = thirdColour_;
         if (guide.layer->colour == StrokeColour::Speckle) {
-            if (!near(plan.second, second)) appendColour(records, second = plan.second, SecondColour);
-            if (!near(plan.third, third)) appendColour(records, third = plan.third, ThirdColour);
+            if (!near(plan.second, second)) writer.colour(second = plan.second, format::kSecondColour);
+            if (!near(plan.third, third)) writer.colour(third = plan.third, format::kThirdColour);
         }
-        appendStroke(records, plan.points);
+        writer.stroke(plan.points);
+        const std::vector<std::uint8_t> records = writer.take();
         const auto bytes = static_cast<std::uint32_t>(records.size());
         if (spending.bytes + bytes > limits.byteLimit) return -1;
         if (limits.timeLimitMs > 0 && spending.timeMs + EngineCanvas::strokeTickMs() > limits.timeLimitMs) return -1;
@@ -269,7 +267,7 @@ private:
     std::vector<float> weights_;  // how much each pixel's error counts
     std::vector<std::uint32_t> mirror_;
     std::uint32_t penColour_ = kNoColour, secondColour_ = kNoColour, thirdColour_ = kNoColour;
-    int penMode_ = kBlend;
+    int penMode_ = format::kBlend;
     const std::vector<Layer>* layers_ = nullptr;
     std::vector<int> cellsAcross_;
     std::vector<std::vector<float>> worth_;

@@ -1,12 +1,10 @@
 #include "tools/paint/painting_style.h"
 
+#include "format/format.h"
+
 namespace paint {
 
 namespace {
-
-constexpr int kBlend = 1;
-constexpr int kDarken = 2;
-constexpr int kSpeckle = 4;
 
 Layer layer(int level, float blur, int grid, float step, int maxPoints) {
     Layer l;
@@ -22,7 +20,7 @@ Layer layer(int level, float blur, int grid, float step, int maxPoints) {
 // the forms more closely; the larger brushes taper at both ends.
 Recipe impressionist() {
     Phase phase;
-    phase.penMode = kBlend;
+    phase.penMode = format::kBlend;
     phase.layers = {layer(4, 6, 6, 9, 16), layer(4, 3, 5, 8, 16), layer(3, 2, 4, 6, 14), layer(2, 1.2f, 3, 5, 12),
                     layer(1, 0.7f, 2, 3, 10), layer(0, 0, 2, 2, 8)};
     for (Layer& l : phase.layers) l.taper = l.level >= 2;
@@ -33,11 +31,11 @@ Recipe impressionist() {
 // colours scattered by Speckle, large to small.
 Recipe pointillist() {
     Phase ground;
-    ground.penMode = kBlend;
+    ground.penMode = format::kBlend;
     ground.share = 0.15;
     ground.layers = {layer(4, 6, 8, 10, 16)};
     Phase phase;
-    phase.penMode = kSpeckle;
+    phase.penMode = format::kSpeckle;
     phase.layers = {layer(4, 3, 5, 4, 2), layer(3, 2, 4, 3, 2), layer(2, 1, 3, 3, 2), layer(1, 0.5f, 2, 2, 2)};
     for (Layer& l : phase.layers) {
         l.colour = StrokeColour::Speckle;
@@ -51,12 +49,12 @@ Recipe pointillist() {
 // and hatching where the picture is dark.
 Recipe sketch() {
     Phase wash;
-    wash.penMode = kBlend;
+    wash.penMode = format::kBlend;
     wash.target = PhaseTarget::Wash;
     wash.share = 0.3;
     wash.layers = {layer(4, 5, 6, 10, 16), layer(3, 2.5f, 5, 7, 12)};
     Phase lines;
-    lines.penMode = kDarken;
+    lines.penMode = format::kDarken;
     Layer contour = layer(1, 1, 3, 4, 16);
     contour.colour = StrokeColour::Dark;
     Layer fine = layer(0, 0.7f, 2, 3, 12);

@@ -205,4 +205,10 @@ StrokePlan planStroke(const LayerGuide& guide, const Plane& target, const Canvas
     return plan;
 }
 
+int pressureForLevel(int level) {
+    // The middle of each band: 0..3 level 0, 4..6 level 1, 7..9 level 2, 10..12 level 3, 13..15 level 4.
+    static constexpr int kPressures[5] = {2, 5, 8, 11, 14};
+    return kPressures[std::clamp(level, 0, 4)];
+}
+
 }  // namespace paint

@@ -11,9 +11,12 @@
 
 #include "tools/paint/image_planes.h"
 #include "tools/paint/painting_style.h"
-#include "tools/paint/record_bytes.h"
+#include "format/format.h"
 
 namespace paint {
+
+// A pressure that the player reads as brush level `level` (0..4).
+int pressureForLevel(int level);
 
 // What the strokes of one layer follow.
 struct LayerGuide {

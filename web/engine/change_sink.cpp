@@ -34,10 +34,7 @@ bool ChangeSink::addChanged(const tools::Picture& frame, double seconds, const t
     return true;
 }
 
-bool ChangeSink::finish(double seconds) {
-    end_ = seconds;
-    return true;
-}
+bool ChangeSink::finish(double) { return true; }
 
 void ChangeSink::send(const tools::Picture& picture, const tools::PictureRect& rect, double seconds,
                       std::vector<std::uint8_t>& rgba, const FrameOut& out) {

@@ -21,7 +21,6 @@ public:
     bool addChanged(const tools::Picture& frame, double seconds, const tools::PictureRect& changed) override;
     bool finish(double seconds) override;
 
-    double endSeconds() const { return end_; }
     // Whether the bound cut the show, and where on its clock.
     bool isFull() const { return full_; }
     double fullAt() const { return fullAt_; }
@@ -39,7 +38,6 @@ private:
     tools::Picture last_;
     bool sent_ = false;
     std::vector<std::uint8_t> rgba_;
-    double end_ = 0;
 };
 
 }  // namespace web

@@ -1,5 +1,5 @@
 // The entry points of the engine module, as the page's glue calls them
-// (web/shared/engine-worker.js). One module serves one worker, and one
+// (web/site/shared/engine-worker.js). One module serves one worker, and one
 // drawing at a time: the last one opened. Text results stay valid until the
 // next call.
 #include <emscripten.h>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "canvas/canvas.h"
 #include "shell/seal.h"
 #include "engine/files/files.h"
 #include "engine/player/headless_player.h"
@@ -16,7 +17,6 @@ namespace web {
 
 namespace {
 
-constexpr int kFrameBorder = 7;  // the gilded frame round the canvas, each side
 // The smallest screen that holds either splash with a margin: with splashes
 // the page shows such a screen round the player window.
 constexpr int kSplashScreenWidth = 400;

@@ -1,12 +1,12 @@
-#include "engine/player/show_timeline.h"
+#include "engine/player/tick_timeline.h"
 
 #include "platform/emu/desktop.h"
 #include "shell/player_window.h"
 
 namespace tools {
 
-ShowTimeline recordShowTimeline(ShowSetup setup, const std::function<void(std::size_t, const Picture&)>& picture) {
-    ShowTimeline timeline;
+TickTimeline recordTickTimeline(ShowSetup setup, const std::function<void(std::size_t, const Picture&)>& picture) {
+    TickTimeline timeline;
     emu::Image image;
     Picture frame;
     setup.afterTick = [&] {

@@ -19,7 +19,7 @@ struct TickRecord {
     emu::CallCounts counts;   // calls counted up to then
 };
 
-struct ShowTimeline {
+struct TickTimeline {
     std::vector<TickRecord> ticks;
     std::string message;  // why the show could not be played, or empty
 };
@@ -28,7 +28,7 @@ struct ShowTimeline {
 // bounds come from `setup`; its tick hook is taken). `picture`, when given,
 // is called with the window's client area after every tick. A show stopped
 // by a bound says so in `message`.
-ShowTimeline recordShowTimeline(ShowSetup setup,
+TickTimeline recordTickTimeline(ShowSetup setup,
                                 const std::function<void(std::size_t, const Picture&)>& picture = nullptr);
 
 }  // namespace tools
