@@ -201,12 +201,13 @@ TEST(Timelapse, WithTheSplashesTheHoldIsInOutputSecondsAtAnySpeed) {
         setup.maxShowMs = 120 * 1000;
         setup.screenWidth = 320;
         setup.screenHeight = 240;
-        tools::ProgressBar quiet("test", false);
         std::vector<tools::FrameSink*> sinks{&run.sink};
-        ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, quiet, run.result)) << run.result.message;
+        ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, nullptr, run.result)) << run.result.message;
         const std::string what = "speed " + std::to_string(c.speed) + ", duration " + std::to_string(c.duration) +
                                  ", fps " + std::to_string(c.fps);
-        if (c.duration > 0) EXPECT_NEAR(run.sink.end, c.duration, 1e-3) << what;
+        if (c.duration > 0) {
+            EXPECT_NEAR(run.sink.end, c.duration, 1e-3) << what;
+        }
         if (c.fps > 0) {
             for (std::size_t i = 0; i < run.sink.times.size(); ++i)
                 ASSERT_NEAR(run.sink.times[i], static_cast<double>(i) / c.fps, 1e-9) << what << ", frame " << i;
