@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "canvas/pen_state.h"
+#include "engine/session/session_state.h"
 #include "shell/host.h"
 
 namespace session {

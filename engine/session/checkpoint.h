@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "canvas/pen_state.h"
-#include "engine/session/session_state.h"
+#include "engine/session/live_stroke.h"
 
 namespace session {
 

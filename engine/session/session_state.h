@@ -1,22 +1,15 @@
-// The session's own state, shared by the files of engine/session/ only: the player
-// window it drives, where the records end, and the stroke being fed.
+// The session's own state, shared by the files of engine/session/ only (no
+// public header includes it): the player window it drives, where the records
+// end, and the stroke being fed.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
-#include "drawing/records.h"
-#include "format/format.h"
-#include "platform/platform.h"
+#include "engine/session/live_stroke.h"
 #include "platform/emu/desktop.h"
+#include "platform/platform.h"
 
 namespace session {
-
-struct LiveStroke {
-    bool active = false;
-    StrokePosition previous{0, 0};
-    std::vector<format::PointWords> points;  // the record's points, the first one first
-};
 
 struct State {
     HWND window = nullptr;
