@@ -11,6 +11,7 @@
 #include "shell/player_window.h"
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/paint_options.h"
+#include "tools/paint/painter.h"
 #include "tools/paint/record_bytes.h"
 #include "tools/paint/stroke_plan.h"
 
@@ -251,6 +252,19 @@ TEST(PaintCommandLine, ReadsTheOutputKindAndTheDefaults) {
         EXPECT_EQ(outcome.kind, tools::ParseOutcome::Kind::Error) << args.back();
         EXPECT_FALSE(outcome.text.empty());
     }
+}
+
+TEST(PaintCommandLine, TakesTheSmallestBudgetItNames) {
+    const std::string smallest = std::to_string(paint::smallestBudget());
+    paint::CommandLine line;
+    tools::ParseOutcome outcome = parsePaint({"p.png", "-o", "a.qcd", "--budget", smallest.c_str()}, line);
+    ASSERT_TRUE(outcome.run()) << outcome.text;
+    EXPECT_EQ(line.paint.budget, paint::smallestBudget());
+    const std::string less = std::to_string(paint::smallestBudget() - 1);
+    paint::CommandLine refused;
+    outcome = parsePaint({"p.png", "-o", "a.qcd", "--budget", less.c_str()}, refused);
+    EXPECT_EQ(outcome.kind, tools::ParseOutcome::Kind::Error);
+    EXPECT_NE(outcome.text.find(smallest), std::string::npos) << outcome.text;
 }
 
 }  // namespace
