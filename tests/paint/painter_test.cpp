@@ -155,4 +155,18 @@ TEST(PaintBudget, RefusesABudgetBelowThePrologue) {
     EXPECT_NE(error.find("budget"), std::string::npos);
 }
 
+TEST(Painter, TakesItsSmallestBudgetAndNoLess) {
+    paint::PaintOptions options;
+    options.budget = paint::smallestBudget();
+    std::vector<std::uint8_t> block;
+    paint::PaintStats stats;
+    std::string error;
+    ASSERT_TRUE(paint::paintPicture(wizard(), options, nullptr, block, stats, error)) << error;
+    EXPECT_LE(stats.bytes, paint::smallestBudget());
+    EXPECT_EQ(block.size(), format::kDrawingBlockSize);
+    options.budget = paint::smallestBudget() - 1;
+    EXPECT_FALSE(paint::paintPicture(wizard(), options, nullptr, block, stats, error));
+    EXPECT_NE(error.find(std::to_string(paint::smallestBudget())), std::string::npos) << error;
+}
+
 }  // namespace

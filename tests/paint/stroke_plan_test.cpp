@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/emu/desktop.h"
+#include "platform/platform.h"
+#include "shell/player_window.h"
 #include "tools/paint/engine_canvas.h"
 #include "tools/paint/paint_options.h"
 #include "format/format.h"
+#include "tools/paint/painter.h"
 #include "tools/paint/stroke_plan.h"
 
 namespace {
@@ -127,6 +131,76 @@ TEST(StrokePlan, TheEngineDrawsOnlyInsideTheBox) {
     }
 }
 
+std::vector<std::uint32_t> copyOf(const paint::CanvasView& view) {
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < view.height; ++y)
+        for (int x = 0; x < view.width; ++x) pixels.push_back(view.at(x, y));
+    return pixels;
+}
+
+// The stroke's colour is the picture's mean over exactly the pixels the
+// engine draws for it, its lighter tapered ends included: on a white canvas
+// with an all-black palette, those are the pixels that turn black.
+TEST(StrokePlan, ColourIsTheMeanOverThePixelsTheEngineDraws) {
+    const paint::Plane picture = planeOf([](int x, int y) {
+        return static_cast<std::uint32_t>(x * 4) | static_cast<std::uint32_t>((y * 7) % 256) << 8 |
+               static_cast<std::uint32_t>(((x * y) % 97) * 2) << 16;
+    });
+    paint::Layer layer = layerOf(3, 7, 5);
+    layer.taper = true;
+    const paint::StrokePlan stroke = plan(layer, picture, Canvas{}, 20, 24);
+    ASSERT_GE(stroke.points.size(), 4u);
+    ASSERT_EQ(stroke.points[1].pressure, paint::pressureForLevel(2)) << "tapered";
+
+    paint::EngineCanvas engine;
+    std::string error;
+    ASSERT_TRUE(engine.open(kSize, kSize, std::vector<std::uint32_t>(256, 0), error)) << error;
+    const std::vector<std::uint32_t> before = copyOf(engine.view());
+    const std::vector<std::uint8_t> records = format::RecordWriter(true).colour(0).stroke(stroke.points).take();
+    ASSERT_TRUE(engine.play(records));
+    const std::vector<std::uint32_t> after = copyOf(engine.view());
+    double r = 0, g = 0, b = 0, n = 0;
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y * kSize + x);
+            if (after[i] == before[i]) continue;
+            r += picture.at(x, y).r;
+            g += picture.at(x, y).g;
+            b += picture.at(x, y).b;
+            n += 1;
+        }
+    }
+    ASSERT_GT(n, 20);
+    const paint::Rgb want{static_cast<float>(r / n), static_cast<float>(g / n), static_cast<float>(b / n)};
+    const paint::Rgb got = paint::rgbOf(stroke.colour);
+    EXPECT_NEAR(got.r, want.r, 0.51) << n << " pixels";
+    EXPECT_NEAR(got.g, want.g, 0.51);
+    EXPECT_NEAR(got.b, want.b, 0.51);
+}
+
+// A stroke taken back leaves the window and its backing bitmap as they
+// were: a repaint (the window uncovered) shows no trace of it.
+TEST(StrokePlan, TakeBackRestoresWhatARepaintShows) {
+    paint::EngineCanvas engine;
+    std::string error;
+    ASSERT_TRUE(engine.open(kSize, kSize, std::vector<std::uint32_t>(256, 0), error)) << error;
+    const std::vector<std::uint8_t> first = format::RecordWriter(true).colour(0).stroke({{5, 5, 9}, {40, 12, 9}}).take();
+    ASSERT_TRUE(engine.play(first));
+    engine.mark();
+    const std::vector<std::uint32_t> kept = copyOf(engine.view());
+    const std::vector<std::uint8_t> tried =
+        format::RecordWriter(true).stroke({{10, 50, 15}, {55, 30, 15}, {20, 20, 15}}).take();
+    ASSERT_TRUE(engine.play(tried));
+    ASSERT_NE(copyOf(engine.view()), kept);
+    engine.takeBack();
+    EXPECT_EQ(copyOf(engine.view()), kept) << "the window";
+    HWND window = emu::findWindowByClass(kPlayerClassName);
+    ASSERT_NE(window, nullptr);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(copyOf(engine.view()), kept) << "the backing bitmap, after a repaint";
+}
+
 tools::ParseOutcome parsePaint(std::vector<const char*> args, paint::CommandLine& line) {
     args.insert(args.begin(), "quillcast-paint");
     return paint::parseCommandLine(static_cast<int>(args.size()), args.data(), line);
@@ -175,6 +249,19 @@ TEST(PaintCommandLine, ReadsTheOutputKindAndTheDefaults) {
         EXPECT_EQ(outcome.kind, tools::ParseOutcome::Kind::Error) << args.back();
         EXPECT_FALSE(outcome.text.empty());
     }
+}
+
+TEST(PaintCommandLine, TakesTheSmallestBudgetItNames) {
+    const std::string smallest = std::to_string(paint::smallestBudget());
+    paint::CommandLine line;
+    tools::ParseOutcome outcome = parsePaint({"p.png", "-o", "a.qcd", "--budget", smallest.c_str()}, line);
+    ASSERT_TRUE(outcome.run()) << outcome.text;
+    EXPECT_EQ(line.paint.budget, paint::smallestBudget());
+    const std::string less = std::to_string(paint::smallestBudget() - 1);
+    paint::CommandLine refused;
+    outcome = parsePaint({"p.png", "-o", "a.qcd", "--budget", less.c_str()}, refused);
+    EXPECT_EQ(outcome.kind, tools::ParseOutcome::Kind::Error);
+    EXPECT_NE(outcome.text.find(smallest), std::string::npos) << outcome.text;
 }
 
 }  // namespace

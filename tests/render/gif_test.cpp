@@ -124,6 +124,17 @@ TEST_F(GifTest, FramesTooCloseTogetherAreMergedAndRepeatsLengthenTheFrame) {
     EXPECT_EQ(d.frames, 2);
     EXPECT_EQ(d.delays, (std::vector<int>{100, 100}));
     EXPECT_EQ(d.last.pixels, blue.pixels);
+
+    // Two hundredths apart, the shortest delay viewers keep, frames stay apart.
+    tools::GifSink fast(path("fast.gif"), {});
+    ASSERT_TRUE(fast.open());
+    ASSERT_TRUE(fast.add(white, 0));
+    ASSERT_TRUE(fast.add(red, 0.02));
+    ASSERT_TRUE(fast.add(blue, 0.04));
+    ASSERT_TRUE(fast.finish(0.5));
+    const Decoded quick = decode(path("fast.gif"));
+    EXPECT_EQ(quick.frames, 3);
+    EXPECT_EQ(quick.delays, (std::vector<int>{2, 2, 46}));
 }
 
 TEST_F(GifTest, ManyColoursAreQuantisedAndTheLastFrameStillComesOutExact) {

@@ -149,6 +149,21 @@ TEST(Timelapse, SpeedAndDurationCompressTheShowButNotTheHold) {
     ASSERT_EQ(fit.sink.times.size(), 5u) << "the finished picture first, then the show";
     EXPECT_DOUBLE_EQ(fit.sink.times[1], tools::kFinalFirstSeconds);
 
+    // On a frame grid that does not meet the second, the show starts on the
+    // first frame after the finished picture's full second, never before.
+    tools::TimelapseSettings grid;
+    grid.fps = 2.5;
+    grid.finalFirst = true;
+    Recorded gridded;
+    record(threeStrokes(), grid, gridded);
+    ASSERT_TRUE(gridded.ok) << gridded.result.message;
+    grid.finalFirst = false;
+    Recorded ungridded;
+    record(threeStrokes(), grid, ungridded);
+    // Three frames of 0.4 s hold the finished picture first.
+    EXPECT_NEAR(gridded.sink.end - ungridded.sink.end, 1.2, 1e-9);
+    EXPECT_EQ(gridded.sink.times.size(), ungridded.sink.times.size() + 3);
+
     tools::TimelapseSettings impossible;
     impossible.durationSeconds = 2;
     Recorded none;

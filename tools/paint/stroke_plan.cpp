@@ -39,9 +39,41 @@ bool stampCovers(int level, int dx, int dy) {
 
 int levelOfPressure(int pressure) { return pressure <= 3 ? 0 : pressure <= 6 ? 1 : pressure <= 9 ? 2 : pressure <= 12 ? 3 : 4; }
 
+// The points of a segment as the player's line walk (LineDDA) visits them:
+// every point but the end, stepping along the longer axis and moving along
+// the shorter one where the error passes zero. Rounding the line instead
+// picks other pixels on most slopes, and the mean would be taken over
+// pixels the stroke never draws.
+template <typename Visit>
+void walkSegment(int x0, int y0, int x1, int y1, Visit visit) {
+    long long dx = static_cast<long long>(x1) - x0;
+    long long dy = static_cast<long long>(y1) - y0;
+    const int xAdd = dx < 0 ? -1 : 1;
+    const int yAdd = dy < 0 ? -1 : 1;
+    dx = dx < 0 ? -dx : dx;
+    dy = dy < 0 ? -dy : dy;
+    const bool alongX = dx > dy;
+    const long long major = alongX ? dx : dy;
+    const long long minor = alongX ? dy : dx;
+    long long err = 2 * minor - major;
+    int x = x0, y = y0;
+    for (long long i = 0; i < major; ++i) {
+        visit(x, y);
+        if (err > 0) {
+            if (alongX) y += yAdd;
+            else x += xAdd;
+            err += 2 * minor - 2 * major;
+        } else {
+            err += 2 * minor;
+        }
+        if (alongX) x += xAdd;
+        else y += yAdd;
+    }
+}
+
 // The picture's mean and spread over the pixels the stroke's stamps cover:
-// each segment walked point by point (not its end, as the player walks
-// it) with the stamp of the level its end point's pressure gives.
+// each segment walked as the player walks it (its end is the next one's
+// start) with the stamp of the level its end point's pressure gives.
 void colourUnder(const Plane& target, const std::vector<format::StrokePoint>& points, Rgb& mean, Rgb& spread) {
     int left = points[0].x, top = points[0].y, right = left, bottom = top;
     for (const format::StrokePoint& p : points) {
@@ -67,14 +99,8 @@ void colourUnder(const Plane& target, const std::vector<format::StrokePoint>& po
     };
     for (std::size_t i = 0; i + 1 < points.size(); ++i) {
         const int level = levelOfPressure(points[i + 1].pressure);
-        const float dx = static_cast<float>(points[i + 1].x - points[i].x);
-        const float dy = static_cast<float>(points[i + 1].y - points[i].y);
-        const int steps = std::max(1, static_cast<int>(std::max(std::fabs(dx), std::fabs(dy))));
-        for (int k = 0; k < steps; ++k) {
-            const float t = static_cast<float>(k) / static_cast<float>(steps);
-            stamp(static_cast<int>(std::lround(static_cast<float>(points[i].x) + dx * t)),
-                  static_cast<int>(std::lround(static_cast<float>(points[i].y) + dy * t)), level);
-        }
+        walkSegment(points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                    [&](int x, int y) { stamp(x, y, level); });
     }
     Rgb sum, squares;
     float n = 0;

@@ -111,6 +111,10 @@ TEST(EngineShow, RecordedChangesAddUpToTheFinishedPictureOnTheSameClock) {
     for (std::size_t i = 1; i < recorded.times.size(); ++i) EXPECT_LE(recorded.times[i - 1], recorded.times[i]);
     EXPECT_LE(recorded.times.back(), played.seconds);
     EXPECT_EQ(recorded.rgba, finished.rgba);
+    // The page puts these bytes on a canvas as they are: every pixel opaque.
+    std::size_t clear = 0;
+    for (std::size_t i = 3; i < finished.rgba.size(); i += 4) clear += finished.rgba[i] != 0xFF;
+    EXPECT_EQ(clear, 0u);
 }
 
 TEST(EngineShow, ARecordingWhoseChangesPassTheBoundStopsThereAndSaysWhere) {
