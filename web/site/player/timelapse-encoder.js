@@ -20,9 +20,9 @@ onmessage = async (event) => {
 };
 
 async function makeTimelapse({ changes, showSeconds, format, seconds, holdSeconds }) {
-  const spec = kFormats[format];
-  if (!spec) throw new Error(`no such format: ${format}`);
-  const plan = planTimelapse({ showSeconds, seconds, holdSeconds, fps: spec.fps });
+  const choice = kFormats[format];
+  if (!choice) throw new Error(`no such format: ${format}`);
+  const plan = planTimelapse({ showSeconds, seconds, holdSeconds, fps: choice.fps });
   const picture = new ShowPicture(changes);
   const writer = format === 'gif' ? await gifWriter(picture, plan) : await videoWriter(format, picture, plan);
   let reported = performance.now();

@@ -16,13 +16,13 @@ const kKeepUrlMs = 60000; // how long a made file stays for "Save again"
 // ("H.264"), or null. GIFs need nothing but JavaScript.
 async function findEncoders() {
   const found = {};
-  for (const [format, spec] of Object.entries(kFormats)) {
-    if (spec.encoders.length === 0) continue;
+  for (const [format, choice] of Object.entries(kFormats)) {
+    if (choice.encoders.length === 0) continue;
     found[format] = null;
     if (typeof VideoEncoder === 'undefined') continue;
-    for (const { probe, name } of spec.encoders) {
+    for (const { probe, name } of choice.encoders) {
       try {
-        const config = { codec: probe, width: 640, height: 480, bitrate: 4e6, framerate: spec.fps };
+        const config = { codec: probe, width: 640, height: 480, bitrate: 4e6, framerate: choice.fps };
         if ((await VideoEncoder.isConfigSupported(config)).supported) {
           found[format] = name;
           break;
@@ -139,10 +139,10 @@ export class TimelapseExport {
     } catch {
       // No video then; the GIF still works.
     }
-    const options = Object.entries(kFormats).map(([format, spec]) => {
+    const options = Object.entries(kFormats).map(([format, choice]) => {
       const name = encoders[format];
-      const video = spec.encoders.length > 0;
-      const text = !video ? spec.label : name ? `${spec.label} (${name})` : `${spec.label}: not in this browser`;
+      const video = choice.encoders.length > 0;
+      const text = !video ? choice.label : name ? `${choice.label} (${name})` : `${choice.label}: not in this browser`;
       const option = new Option(text, format);
       option.disabled = video && !name;
       return option;
@@ -164,13 +164,13 @@ export class TimelapseExport {
 
   describe() {
     const seconds = this.seconds();
-    const spec = kFormats[this.ui.format.value];
-    if (seconds === null || !spec) {
+    const choice = kFormats[this.ui.format.value];
+    if (seconds === null || !choice) {
       this.ui.note.textContent = `A whole number of seconds from ${kShortestSeconds} to ${kLongestSeconds}.`;
       return;
     }
     const hold = Number(holdFor(seconds).toFixed(2));
-    this.ui.note.textContent = `${spec.fps} frames a second; the finished picture stays for the last ${hold} s.`;
+    this.ui.note.textContent = `${choice.fps} frames a second; the finished picture stays for the last ${hold} s.`;
   }
 
   say(text, isError = false, link = null) {
