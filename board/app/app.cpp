@@ -4,19 +4,18 @@
 #include "board/http/server.h"
 #include "board/jobs/workers.h"
 #include "board/store/migrations.h"
-#include "board/store/sqlite_database.h"
+#include "board/store/open_database.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 
 namespace board::app {
 
 struct App::Parts {
     Config config;
-    store::SqliteDatabase db;
+    std::unique_ptr<store::Database> db;
     store::BoardStore store;
     jobs::Workers workers;
     Context ctx;
@@ -48,28 +47,21 @@ struct App::Parts {
                 {"POST", "/mod/", c.formBytes}};
     }
 
+    static std::unique_ptr<store::Database> migrated(std::unique_ptr<store::Database> db) {
+        store::migrate(*db);
+        return db;
+    }
+
     explicit Parts(const Config& c)
         : config(c),
-          db(c.dataDir + "/board.sqlite3"),
-          store(db),
+          db(migrated(store::openDatabase(store::databaseLocation(c.database, c.dataDir)))),
+          store(*db),
           workers(store, jobSettings(c)),
           ctx(c, store, workers),
           server(httpLimits(c), bodyLimits(c), false) {}
 };
 
-namespace {
-Config prepared(Config c) {
-    std::filesystem::create_directories(c.dataDir);
-    return c;
-}
-}  // namespace
-
-App::App(const Config& config) {
-    Config c = prepared(config);
-    {
-        store::SqliteDatabase db(c.dataDir + "/board.sqlite3");
-        store::migrate(db);
-    }
+App::App(const Config& c) {
     parts_ = std::make_unique<Parts>(c);
     auto& s = parts_->server.routes();
     Context& ctx = parts_->ctx;

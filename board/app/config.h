@@ -9,6 +9,7 @@ namespace board::app {
 
 struct Config {
     std::string dataDir = "board-data";
+    std::string database;          // "sqlite:DIR" or "postgresql://..."; default: sqlite:dataDir
     std::string host = "127.0.0.1";
     int port = 8080;               // 0: any free port (printed when ready)
     std::string publicUrl;         // "https://board.example"; default: http://HOST:PORT

@@ -5,7 +5,7 @@
 #include "board/security/crypto.h"
 #include "board/store/board_store.h"
 #include "board/store/migrations.h"
-#include "board/store/sqlite_database.h"
+#include "board/store/open_database.h"
 
 #include <malloc.h>
 
@@ -24,13 +24,14 @@ namespace board::cli {
 namespace {
 
 const char* kUsage = R"(Usage:
-  quillcast-board serve [--data DIR] [--listen HOST:PORT] [--public-url URL] [--workers N]
+  quillcast-board serve [--data DIR | --database URL] [--listen HOST:PORT] [--public-url URL] [--workers N]
                         [--site DIR] [options]
   quillcast-board admin add NAME [--data DIR]     (reads the password from stdin)
   quillcast-board backup FILE [--data DIR]        (an online backup; restore by copying it back)
   quillcast-board check [--data DIR]              (plays every drawing again and compares its picture)
 
-The board's data is DIR/board.sqlite3 (default DIR: board-data).
+The board's data is DIR/board.sqlite3 (default DIR: board-data), or the server
+database that --database postgresql://USER@HOST/NAME names (any libpq URI).
 
 serve options:
   --listen HOST:PORT        address to serve (default 127.0.0.1:8080; port 0: any free port)
@@ -99,6 +100,10 @@ bool applyOptions(const Args& args, app::Config& c, bool serve, std::string& err
         double v = 0;
         if (name == "--data") {
             c.dataDir = value;
+            continue;
+        }
+        if (name == "--database") {
+            c.database = value;
             continue;
         }
         if (!serve) {
@@ -179,7 +184,8 @@ int serve(const app::Config& c, std::ostream& out, std::ostream& err) {
         board.stop();
     });
     std::string host = c.host.find(':') != std::string::npos ? "[" + c.host + "]" : c.host;
-    out << "quillcast-board: serving http://" << host << ":" << board.port() << "/ (data in " << c.dataDir << ")"
+    out << "quillcast-board: serving http://" << host << ":" << board.port() << "/ (data in "
+        << store::describeLocation(store::databaseLocation(c.database, c.dataDir)) << ")"
         << std::endl;
     board.serve();
     // serve() returned: the stopper got its signal, or the server failed.
@@ -201,10 +207,9 @@ int adminAdd(const app::Config& c, const std::string& name, std::istream& in, st
         err << "quillcast-board: admin add: the password (read from stdin) must have at least 8 characters\n";
         return 2;
     }
-    std::filesystem::create_directories(c.dataDir);
-    store::SqliteDatabase db(c.dataDir + "/board.sqlite3");
-    store::migrate(db);
-    store::BoardStore s(db);
+    auto db = store::openDatabase(store::databaseLocation(c.database, c.dataDir));
+    store::migrate(*db);
+    store::BoardStore s(*db);
     s.addModerator(name, security::hashPassword(password));
     s.audit("admin", "add moderator", name);
     out << "moderator " << name << " can log in at /mod/login\n";
@@ -212,19 +217,19 @@ int adminAdd(const app::Config& c, const std::string& name, std::istream& in, st
 }
 
 int backup(const app::Config& c, const std::string& file, std::ostream& out) {
-    store::SqliteDatabase db(c.dataDir + "/board.sqlite3");
-    store::migrate(db);
-    db.backup(file);
+    auto db = store::openDatabase(store::databaseLocation(c.database, c.dataDir));
+    store::migrate(*db);
+    db->backup(file);
     out << "backup written to " << file << "\n";
     return 0;
 }
 
 }  // namespace
 
-int checkAll(const std::string& dataDir, std::ostream& out) {
-    store::SqliteDatabase db(dataDir + "/board.sqlite3");
-    store::migrate(db);
-    store::BoardStore s(db);
+int checkAll(const std::string& location, std::ostream& out) {
+    auto db = store::openDatabase(location);
+    store::migrate(*db);
+    store::BoardStore s(*db);
     int bad = 0, total = 0;
     for (const auto& v : s.allVersions()) {
         ++total;
@@ -282,7 +287,7 @@ int run(const std::vector<std::string>& argv, std::istream& in, std::ostream& ou
         if (command == "admin" && args.positional.size() == 3 && args.positional[1] == "add")
             return adminAdd(c, args.positional[2], in, out, err);
         if (command == "backup" && args.positional.size() == 2) return backup(c, args.positional[1], out);
-        if (command == "check" && args.positional.size() == 1) return checkAll(c.dataDir, out) == 0 ? 0 : 1;
+        if (command == "check" && args.positional.size() == 1) return checkAll(store::databaseLocation(c.database, c.dataDir), out) == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         err << "quillcast-board: " << e.what() << "\n";
         return 1;

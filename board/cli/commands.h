@@ -13,6 +13,6 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 
 // Plays every stored drawing again and compares its picture with the stored
 // one; writes a line for each that differs; returns how many differ.
-int checkAll(const std::string& dataDir, std::ostream& out);
+int checkAll(const std::string& location, std::ostream& out);
 
 }  // namespace board::cli

@@ -37,6 +37,22 @@ struct DatabaseError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The database cannot be reached just now (a server database restarting or
+// out of connections). Nothing of the failed call was stored; the request is
+// answered 503 and a later call connects again.
+struct DatabaseUnavailable : DatabaseError {
+    using DatabaseError::DatabaseError;
+};
+
+// Wakes a process when another one says there is work on a channel (a new
+// time-lapse job). A store without notifications just waits out the time.
+class Listener {
+public:
+    virtual ~Listener() = default;
+    // Waits up to `ms`; true when a notification came.
+    virtual bool wait(std::int64_t ms) = 0;
+};
+
 class Connection {
 public:
     virtual ~Connection() = default;
@@ -81,6 +97,11 @@ public:
     virtual Handle acquire() = 0;
     // Writes a consistent copy of the whole store to a file, while it serves.
     virtual void backup(const std::string& path) = 0;
+    // Listens on a channel that notify() (from any process) wakes.
+    virtual std::unique_ptr<Listener> listen(const std::string& channel) = 0;
+    // Tells the channel's listeners, once the transaction on `c` commits
+    // (at once outside a transaction).
+    virtual void notify(Connection& c, const std::string& channel) = 0;
 };
 
 }  // namespace board::store

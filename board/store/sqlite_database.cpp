@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <unordered_map>
 
 namespace board::store {
@@ -192,6 +194,18 @@ Database::Handle SqliteDatabase::acquire() {
         idle_.emplace_back(back);
     });
 }
+
+namespace {
+class PollingListener : public Listener {
+public:
+    bool wait(std::int64_t ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return false;
+    }
+};
+}  // namespace
+
+std::unique_ptr<Listener> SqliteDatabase::listen(const std::string&) { return std::make_unique<PollingListener>(); }
 
 void SqliteDatabase::backup(const std::string& path) {
     std::string temp = path + ".part";

@@ -20,6 +20,9 @@ public:
     std::string dialect() const override { return "sqlite"; }
     Handle acquire() override;
     void backup(const std::string& path) override;
+    // One file has no notifications between processes: listeners poll.
+    std::unique_ptr<Listener> listen(const std::string& channel) override;
+    void notify(Connection&, const std::string&) override {}
 
 private:
     std::unique_ptr<Connection> open();
