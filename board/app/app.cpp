@@ -13,6 +13,16 @@
 
 namespace board::app {
 
+jobs::Settings jobSettings(const Config& c) {
+    jobs::Settings s;
+    s.workers = c.workers;
+    s.leaseMs = c.jobLeaseMs;
+    s.maxAttempts = c.jobAttempts;
+    s.backoffMs = c.jobBackoffMs;
+    s.limits.seconds = c.timelapseSeconds;
+    return s;
+}
+
 struct App::Parts {
     Config config;
     std::unique_ptr<store::Database> db;
@@ -21,16 +31,6 @@ struct App::Parts {
     Context ctx;
     http::Server server;
     std::mutex logMutex;
-
-    static jobs::Settings jobSettings(const Config& c) {
-        jobs::Settings s;
-        s.workers = c.workers;
-        s.leaseMs = c.jobLeaseMs;
-        s.maxAttempts = c.jobAttempts;
-        s.backoffMs = c.jobBackoffMs;
-        s.limits.seconds = c.timelapseSeconds;
-        return s;
-    }
 
     static http::Limits httpLimits(const Config& c) {
         http::Limits l;
@@ -56,7 +56,7 @@ struct App::Parts {
         : config(c),
           db(migrated(store::openDatabase(store::databaseLocation(c.database, c.dataDir)))),
           store(*db),
-          workers(store, jobSettings(c)),
+          workers(*db, store, jobSettings(c)),
           ctx(c, store, workers),
           server(httpLimits(c), bodyLimits(c), false) {}
 };
