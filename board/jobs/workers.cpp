@@ -66,7 +66,7 @@ bool Workers::runOne() {
     } catch (const std::exception& e) {
         logJob(*job, "failed", " (attempt " + std::to_string(job->attempts) + "): " + e.what());
         try {
-            store_.failJob(job->id, e.what(), settings_.maxAttempts, settings_.backoffMs);
+            store_.failJob(job->id, job->attempts, e.what(), settings_.maxAttempts, settings_.backoffMs);
             ++finished_;
         } catch (const std::exception& e2) {
             // The lease runs out and the job is taken again.
@@ -85,10 +85,11 @@ void Workers::store(const store::Job& job, const engine::Bytes& result, std::int
     // goes.
     for (;;) {
         try {
-            store_.finishJob(job.id, job.kind, result);
+            bool stored = store_.finishJob(job.id, job.attempts, job.kind, result);
             outage_.succeeded();
-            ++finished_;
-            logJob(job, "made", " (" + std::to_string(result.size()) + " bytes)");
+            if (stored) ++finished_;
+            logJob(job, "made", " (" + std::to_string(result.size()) + " bytes)" +
+                                    (stored ? "" : ", not stored: its lease ran out and it was taken again"));
             return;
         } catch (const store::DatabaseUnavailable& e) {
             std::int64_t wait = outage_.failed(e.what());

@@ -4,6 +4,8 @@
 
 #include <pqxx/pqxx>
 
+#include <poll.h>
+
 #include <charconv>
 #include <chrono>
 #include <thread>
@@ -163,16 +165,13 @@ public:
         }
     }
 
-    // Whether an idle connection still works: reads what the server sent
-    // meanwhile (nothing, or its goodbye when it shut down), no round trip.
+    // Whether an idle connection still works, without a round trip: the
+    // server sends an idle session nothing (it LISTENs to nothing) unless it
+    // is closing it, as a server shutting down or restarting does.
     bool usable() {
-        if (broken_ || tx_ || !conn_ || !conn_->is_open()) return false;
-        try {
-            conn_->get_notifs();
-        } catch (...) {
-            return false;
-        }
-        return conn_->is_open();
+        if (broken_ || tx_ || !conn_ || !conn_->is_open() || conn_->sock() < 0) return false;
+        pollfd p{conn_->sock(), POLLIN, 0};
+        return ::poll(&p, 1, 0) == 0;
     }
 
     bool broken() const { return broken_; }

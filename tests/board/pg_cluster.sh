@@ -3,13 +3,15 @@
 #   pg_cluster.sh start DIR    initdb in DIR, start it on a socket in DIR and
 #                              127.0.0.1 on a free port, create database
 #                              "board"; prints its postgresql:// URI
-#   pg_cluster.sh restart DIR  stop it and start it again on the same port
+#   pg_cluster.sh restart DIR  stop it (fast) and start it again on its port
+#   pg_cluster.sh down DIR     stop it (fast), keeping its files
+#   pg_cluster.sh up DIR       start it again on its port
 #   pg_cluster.sh stop DIR     stop it (fast) and remove DIR
 # Run as root (as CI does), the server runs as an unprivileged user, since
 # PostgreSQL refuses to run as root. Trust authentication on loopback only.
 set -euo pipefail
 
-usage() { echo "usage: pg_cluster.sh start|restart|stop DIR" >&2; exit 2; }
+usage() { echo "usage: pg_cluster.sh start|restart|down|up|stop DIR" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 cmd=$1
 dir=$2
@@ -57,6 +59,12 @@ start)
   ;;
 restart)
   as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+  start_server "$(cat "$dir/port")"
+  ;;
+down)
+  as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+  ;;
+up)
   start_server "$(cat "$dir/port")"
   ;;
 stop)
