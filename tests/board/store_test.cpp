@@ -128,7 +128,7 @@ protected:
         v.showSeconds = 12.5;
         return v;
     }
-    // Runs `body(i)` on n threads at once.
+    // Runs `body(i)` on n threads at once; an error fails the test.
     template <class F>
     static void race(int n, F body) {
         std::atomic<int> ready{0};
@@ -137,7 +137,11 @@ protected:
             threads.emplace_back([&, i] {
                 ++ready;
                 while (ready < n) std::this_thread::yield();
-                body(i);
+                try {
+                    body(i);
+                } catch (const std::exception& e) {
+                    ADD_FAILURE() << "thread " << i << ": " << e.what();
+                }
             });
         for (auto& t : threads) t.join();
     }
