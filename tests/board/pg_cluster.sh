@@ -7,12 +7,13 @@
 #   pg_cluster.sh down DIR     stop it (fast), keeping its files
 #   pg_cluster.sh up DIR       start it again on its port
 #   pg_cluster.sh stop DIR     stop it (fast) and remove DIR
+#   pg_cluster.sh createdb DIR NAME  a new empty database; prints its URI
 # Run as root (as CI does), the server runs as an unprivileged user, since
 # PostgreSQL refuses to run as root. Trust authentication on loopback only.
 set -euo pipefail
 
-usage() { echo "usage: pg_cluster.sh start|restart|down|up|stop DIR" >&2; exit 2; }
-[ $# -eq 2 ] || usage
+usage() { echo "usage: pg_cluster.sh start|restart|down|up|stop DIR, or createdb DIR NAME" >&2; exit 2; }
+[ $# -eq 2 ] || { [ $# -eq 3 ] && [ "$1" = createdb ]; } || usage
 cmd=$1
 dir=$2
 
@@ -70,6 +71,11 @@ up)
 stop)
   [ -d "$dir/data" ] && as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
   rm -rf "$dir"
+  ;;
+createdb)
+  [[ $3 =~ ^[a-z_][a-z0-9_]*$ ]] || { echo "pg_cluster.sh: a database name is [a-z_][a-z0-9_]*" >&2; exit 2; }
+  as_owner "$bin/createdb" -h "$dir" -p "$(cat "$dir/port")" -U postgres "$3"
+  echo "postgresql://postgres@127.0.0.1:$(cat "$dir/port")/$3"
   ;;
 *) usage ;;
 esac
