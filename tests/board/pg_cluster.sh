@@ -42,10 +42,11 @@ start_server() {
   # a 2-core machine with the tests.
   as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o \
     "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off \
-     -c full_page_writes=off -c shared_buffers=32MB -c max_connections=200" start >/dev/null ||
-    { cat "$dir/server.log" >&2; exit 1; }
+     -c full_page_writes=off -c shared_buffers=32MB -c max_connections=200" start >/dev/null || return 1
   echo "$port" >"$dir/port"
 }
+
+failed() { cat "$dir/server.log" >&2; exit 1; }
 
 case $cmd in
 start)
@@ -54,19 +55,20 @@ start)
   [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$dir"
   as_owner "$bin/initdb" -D "$dir/data" --auth=trust --encoding=UTF8 --locale=C -U postgres >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }
-  start_server "$(free_port)"
+  # Another process may take the free port before the server binds it.
+  start_server "$(free_port)" || start_server "$(free_port)" || start_server "$(free_port)" || failed
   as_owner "$bin/createdb" -h "$dir" -p "$(cat "$dir/port")" -U postgres board
   echo "postgresql://postgres@127.0.0.1:$(cat "$dir/port")/board"
   ;;
 restart)
   as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
-  start_server "$(cat "$dir/port")"
+  start_server "$(cat "$dir/port")" || failed
   ;;
 down)
   as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
   ;;
 up)
-  start_server "$(cat "$dir/port")"
+  start_server "$(cat "$dir/port")" || failed
   ;;
 stop)
   [ -d "$dir/data" ] && as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
