@@ -61,6 +61,35 @@ std::string numberText(double d) {
     return std::string(buf, r.ptr);
 }
 
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A bytea in the server's hex output ("\x0a1b..."), decoded here: libpq's
+// PQunescapeBytea walks it a character at a time and took a third of the
+// server's time when it sent 125 KB thumbnails. The older escape format
+// (a server set to bytea_output = escape) goes through libpqxx.
+Blob readBytea(const pqxx::field& f, const char* s, const char* end) {
+    std::size_t n = static_cast<std::size_t>(end - s);
+    if (n >= 2 && s[0] == '\\' && s[1] == 'x' && n % 2 == 0) {
+        Blob out((n - 2) / 2);
+        const char* p = s + 2;
+        bool ok = true;
+        for (auto& byte : out) {
+            int hi = hexValue(p[0]), lo = hexValue(p[1]);
+            ok &= hi >= 0 && lo >= 0;
+            byte = static_cast<std::uint8_t>((hi << 4) | (lo & 15));
+            p += 2;
+        }
+        if (ok) return out;
+    }
+    pqxx::binarystring b(f);
+    return Blob(b.data(), b.data() + b.size());
+}
+
 Value readField(const pqxx::field& f) {
     if (f.is_null()) return nullptr;
     const char* s = f.c_str();
@@ -82,10 +111,7 @@ Value readField(const pqxx::field& f) {
             std::from_chars(s, end, v);
             return v;
         }
-        case kBytea: {
-            pqxx::binarystring b(f);
-            return Blob(b.data(), b.data() + b.size());
-        }
+        case kBytea: return readBytea(f, s, end);
         default: return std::string(s, end);
     }
 }
