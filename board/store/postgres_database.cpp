@@ -61,12 +61,17 @@ std::string numberText(double d) {
     return std::string(buf, r.ptr);
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+// Each character's value as a hex digit, or 16 when it is none.
+struct HexDigits {
+    std::uint8_t value[256];
+    constexpr HexDigits() : value() {
+        for (int c = 0; c < 256; ++c) value[c] = 16;
+        for (int c = '0'; c <= '9'; ++c) value[c] = static_cast<std::uint8_t>(c - '0');
+        for (int c = 'a'; c <= 'f'; ++c) value[c] = static_cast<std::uint8_t>(c - 'a' + 10);
+        for (int c = 'A'; c <= 'F'; ++c) value[c] = static_cast<std::uint8_t>(c - 'A' + 10);
+    }
+};
+constexpr HexDigits kHex;
 
 // A bytea in the server's hex output ("\x0a1b..."), decoded here: libpq's
 // PQunescapeBytea walks it a character at a time and took a third of the
@@ -77,14 +82,15 @@ Blob readBytea(const pqxx::field& f, const char* s, const char* end) {
     if (n >= 2 && s[0] == '\\' && s[1] == 'x' && n % 2 == 0) {
         Blob out((n - 2) / 2);
         const char* p = s + 2;
-        bool ok = true;
+        unsigned bad = 0;
         for (auto& byte : out) {
-            int hi = hexValue(p[0]), lo = hexValue(p[1]);
-            ok &= hi >= 0 && lo >= 0;
-            byte = static_cast<std::uint8_t>((hi << 4) | (lo & 15));
+            unsigned hi = kHex.value[static_cast<unsigned char>(p[0])];
+            unsigned lo = kHex.value[static_cast<unsigned char>(p[1])];
+            bad |= (hi | lo) & 16;
+            byte = static_cast<std::uint8_t>((hi << 4) | lo);
             p += 2;
         }
-        if (ok) return out;
+        if (!bad) return out;
     }
     pqxx::binarystring b(f);
     return Blob(b.data(), b.data() + b.size());
