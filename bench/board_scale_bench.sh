@@ -202,3 +202,9 @@ psql_unfinished() { psql "$url" -Atc "SELECT count(*) FROM jobs WHERE state IN (
 echo "time-lapses on PostgreSQL (meadow sample: a GIF and an MP4 a post)"
 timelapses 1 6
 timelapses 2 6
+
+# What a post weighs in the database, by kind of medium (the samples above).
+echo "media stored, by kind (bytes each on average):"
+psql "$url" -At -F' ' -c "SELECT type, count(*), round(avg(octet_length(bytes))) FROM media GROUP BY type ORDER BY type" |
+  awk '{ printf "  %-4s %6d stored, %10d bytes on average\n", $1, $2, $3 }'
+echo "  database: $(psql "$url" -Atc "SELECT pg_size_pretty(pg_database_size(current_database()))")"
