@@ -56,13 +56,11 @@ echo "filled in $(($(date +%s) - start)) s: $posts posts, $((2 * posts)) comment
 cols="p.seq, p.id, p.title, p.artist, p.created, p.latest, p.hidden, v.thumbnail, v.picture, v.width, v.height, v.show_seconds"
 from="FROM posts p JOIN versions v ON v.post_id = p.id AND v.version = p.latest"
 cat >"$work/first.sql" <<SQL
-\\set hidden 0
-SELECT $cols $from WHERE (:hidden = 1 OR p.hidden = 0) ORDER BY p.seq DESC LIMIT 25;
+SELECT $cols $from WHERE p.hidden = 0 ORDER BY p.seq DESC LIMIT 25;
 SQL
 cat >"$work/deep.sql" <<SQL
-\\set hidden 0
 \\set before random($((posts / 10)), $((posts / 2)))
-SELECT $cols $from WHERE (:hidden = 1 OR p.hidden = 0) AND p.seq < :before ORDER BY p.seq DESC LIMIT 25;
+SELECT $cols $from WHERE p.hidden = 0 AND p.seq < :before ORDER BY p.seq DESC LIMIT 25;
 SQL
 cat >"$work/post.sql" <<SQL
 \\set i random(1, $posts)
@@ -98,14 +96,14 @@ echo "the listing statements, planned for their parameters (custom) and for any 
 for mode in force_custom_plan force_generic_plan; do
   psql "$url" -At -v ON_ERROR_STOP=1 <<SQL | awk -v m="$mode" '/Execution Time/ {t[++n] = $3} END {printf "  %-19s first page %s, deep page %s, rare artist %s\n", m, t[1], t[2], t[3]}'
 SET plan_cache_mode = $mode;
-PREPARE first(bigint, bigint) AS
-  SELECT $cols $from WHERE (\$1 = 1 OR p.hidden = 0) ORDER BY p.seq DESC LIMIT \$2;
-PREPARE deep(bigint, bigint, bigint) AS
-  SELECT $cols $from WHERE (\$1 = 1 OR p.hidden = 0) AND p.seq < \$2 ORDER BY p.seq DESC LIMIT \$3;
-PREPARE artist(bigint, text, bigint) AS
-  SELECT $cols $from WHERE (\$1 = 1 OR p.hidden = 0) AND p.artist = \$2 ORDER BY p.seq DESC LIMIT \$3;
-EXPLAIN (ANALYZE) EXECUTE first(0, 25);
-EXPLAIN (ANALYZE) EXECUTE deep(0, $((posts / 2)), 25);
-EXPLAIN (ANALYZE) EXECUTE artist(0, 'rare', 25);
+PREPARE first(bigint) AS
+  SELECT $cols $from WHERE p.hidden = 0 ORDER BY p.seq DESC LIMIT \$1;
+PREPARE deep(bigint, bigint) AS
+  SELECT $cols $from WHERE p.hidden = 0 AND p.seq < \$1 ORDER BY p.seq DESC LIMIT \$2;
+PREPARE artist(text, bigint) AS
+  SELECT $cols $from WHERE p.hidden = 0 AND p.artist = \$1 ORDER BY p.seq DESC LIMIT \$2;
+EXPLAIN (ANALYZE) EXECUTE first(25);
+EXPLAIN (ANALYZE) EXECUTE deep($((posts / 2)), 25);
+EXPLAIN (ANALYZE) EXECUTE artist('rare', 25);
 SQL
 done

@@ -126,14 +126,14 @@ std::optional<Post> BoardStore::post(const std::string& id) {
 std::vector<Post> BoardStore::posts(std::int64_t before, int limit, const std::optional<std::string>& artist,
                                     bool withHidden) {
     // One statement for each combination of conditions, rather than one with
-    // "($1 = 0 OR seq < $1)": a server database keeps one plan for a
+    // "($1 = 0 OR seq < $1)" and the like: a server database keeps one plan for a
     // prepared statement whatever its parameters, and that plan cannot walk
     // the index from the cursor, so a deep page or an artist's page would
     // read every newer post first.
     std::string sql = std::string("SELECT ") + kPostColumns +
                       " FROM posts p JOIN versions v ON v.post_id = p.id AND v.version = p.latest"
-                      " WHERE ($1 = 1 OR p.hidden = 0)";
-    std::vector<Value> params{std::int64_t{withHidden ? 1 : 0}};
+                      " WHERE " + (withHidden ? "TRUE" : "p.hidden = 0");
+    std::vector<Value> params;
     if (before != 0) {
         params.emplace_back(before);
         sql += " AND p.seq < $" + std::to_string(params.size());
