@@ -1,0 +1,213 @@
+#include "board/cli/migrate_command.h"
+
+#include "board/security/crypto.h"
+#include "board/store/migrations.h"
+#include "board/store/open_database.h"
+#include "board/transfer/copy.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+namespace board::cli {
+namespace {
+
+const char* kMigrateUsage = R"(Usage: quillcast-board migrate --from sqlite:DIR --to postgresql://USER@HOST/NAME [options]
+
+Copies the whole board in DIR (DIR/board.sqlite3) into an empty database:
+posts, versions, media, jobs, comments, moderators, sessions, bans, reports,
+the audit log, rate buckets and settings, every id kept. The board may still
+be serving: it is read as one consistent snapshot and never written. If the
+copy is interrupted, the same command again goes on where it stopped. At the
+end every table is compared with the board (its rows, a digest of its rows in
+key order, the hash of every medium's bytes) and a summary is printed.
+
+Options:
+  --from sqlite:DIR   the board to move
+  --to LOCATION       where to: postgresql://... (any libpq URI) or sqlite:DIR
+  --batch-rows N      rows copied per transaction (default 500; a batch of media
+                      also stops at 16 MB)
+  --quiet             no progress on stderr
+
+Exit status: 0 copied and verified, 1 an error or a copy that differs from
+the board, 2 a wrong command line.
+)";
+
+struct MigrateArgs {
+    std::string from, to;
+    std::int64_t batchRows = 500;
+    bool quiet = false, help = false;
+};
+
+bool parseArgs(const std::vector<std::string>& args, MigrateArgs& a, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value;
+        bool hasValue = false;
+        if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name = name.substr(0, eq);
+            hasValue = true;
+        }
+        if (name == "--help" || name == "--quiet") {
+            (name == "--help" ? a.help : a.quiet) = true;
+            continue;
+        }
+        if (name != "--from" && name != "--to" && name != "--batch-rows") {
+            error = name.rfind("--", 0) == 0 ? "unknown option " + name : "unexpected argument \"" + name + "\"";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 == args.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (name == "--from") a.from = value;
+        else if (name == "--to") a.to = value;
+        else {
+            char* end = nullptr;
+            long long n = std::strtoll(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || n < 1 || n > 1000000) {
+                error = "--batch-rows: expected a number from 1 to 1000000, got \"" + value + "\"";
+                return false;
+            }
+            a.batchRows = n;
+        }
+    }
+    if (a.help) return true;
+    if (a.from.empty() || a.to.empty()) {
+        error = a.from.empty() ? "--from sqlite:DIR is needed (the board to move)" : "--to is needed (where to move it)";
+        return false;
+    }
+    if (a.from.rfind("sqlite:", 0) != 0 || a.from.size() == 7) {
+        error = "--from: expected sqlite:DIR (the folder of the board to move), got \"" + a.from + "\"";
+        return false;
+    }
+    bool server = a.to.rfind("postgresql://", 0) == 0 || a.to.rfind("postgres://", 0) == 0;
+    if (!server && (a.to.rfind("sqlite:", 0) != 0 || a.to.size() == 7)) {
+        error = "--to: expected postgresql://... or sqlite:DIR, got \"" + store::describeLocation(a.to) + "\"";
+        return false;
+    }
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!server && fs::weakly_canonical(a.from.substr(7), ec) == fs::weakly_canonical(a.to.substr(7), ec)) {
+        error = "--from and --to name the same board";
+        return false;
+    }
+    return true;
+}
+
+std::string megabytes(std::int64_t bytes) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", static_cast<double>(bytes) / 1e6);
+    return buf;
+}
+
+// Progress on stderr: redrawn in place on a terminal, otherwise a line a
+// table and one every few seconds.
+class ProgressPrinter {
+public:
+    ProgressPrinter(std::ostream& err, bool quiet) : err_(err), quiet_(quiet), tty_(isatty(2) != 0) {}
+
+    void show(const char* phase, const transfer::TableProgress& p) {
+        if (quiet_) return;
+        auto now = std::chrono::steady_clock::now();
+        if (!p.done && !tty_ && now - last_ < std::chrono::seconds(2)) return;
+        if (!p.done && tty_ && now - last_ < std::chrono::milliseconds(100)) return;
+        last_ = now;
+        std::string line = std::string("migrate: ") + phase + " " + p.table + ": " + std::to_string(p.rows) + "/" +
+                           std::to_string(p.totalRows) + " rows";
+        if (p.totalBytes > 0) line += ", " + megabytes(p.bytes) + "/" + megabytes(p.totalBytes) + " MB";
+        if (tty_) err_ << "\r\033[K" << line << (p.done ? "\n" : "") << std::flush;
+        else err_ << line << "\n" << std::flush;
+    }
+
+private:
+    std::ostream& err_;
+    bool quiet_, tty_;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+int schemaVersion(store::Connection& c) {
+    auto rows = c.query("SELECT COALESCE(MAX(version), 0) FROM schema_migrations");
+    return static_cast<int>(rows.at(0).integer(0));
+}
+
+double secondsSince(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+}
+
+int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
+    std::string dir = a.from.substr(7);
+    // Opening a missing file would make an empty board there: the source is
+    // never written, so it has to exist first.
+    if (!std::filesystem::is_regular_file(dir + "/board.sqlite3")) {
+        err << "quillcast-board: migrate: --from: no board in " << dir << " (" << dir << "/board.sqlite3 is missing)\n";
+        return 1;
+    }
+    security::initCrypto();
+    auto source = store::openDatabase(a.from);
+    transfer::Snapshot snapshot(*source);
+    int have = 0;
+    try {
+        have = schemaVersion(snapshot.connection());
+    } catch (const store::DatabaseError& e) {
+        err << "quillcast-board: migrate: --from: " << dir << "/board.sqlite3 is not a board (" << e.what() << ")\n";
+        return 1;
+    }
+    auto target = store::openDatabase(a.to);
+    int want = store::migrate(*target);
+    if (have != want) {
+        err << "quillcast-board: migrate: the board's schema is version " << have << ", this program's is " << want
+            << (have < want ? ": serve the board once with this version, which upgrades it, then migrate it\n"
+                            : ": it was made by a newer quillcast-board; migrate it with that one\n");
+        return 1;
+    }
+
+    transfer::CopyOptions options;
+    options.batchRows = a.batchRows;
+    options.sourceName = a.from;
+    ProgressPrinter printer(err, a.quiet);
+    auto started = std::chrono::steady_clock::now();
+    auto copied = transfer::copyBoard(snapshot, *target, options,
+                                      [&](const transfer::TableProgress& p) { printer.show("copying", p); });
+    double copySeconds = secondsSince(started);
+    if (!a.quiet && copied.resumed)
+        err << "migrate: went on with the copy an earlier run had begun in " << store::describeLocation(a.to) << "\n";
+
+    char times[200];
+    std::snprintf(times, sizeof times, "copied %lld rows (%s MB) in %.1f s", static_cast<long long>(copied.rows),
+                  megabytes(copied.bytes).c_str(), copySeconds);
+    out << times << ": " << store::describeLocation(a.to) << " holds the board of " << a.from << "\n";
+    return 0;
+}
+
+}  // namespace
+
+int runMigrate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    MigrateArgs a;
+    std::string error;
+    if (!parseArgs(args, a, error)) {
+        err << "quillcast-board: migrate: " << error << "\n(quillcast-board migrate --help shows how it is used)\n";
+        return 2;
+    }
+    if (a.help) {
+        out << kMigrateUsage;
+        return 0;
+    }
+    try {
+        return migrate(a, out, err);
+    } catch (const transfer::TargetRefused& e) {
+        err << "quillcast-board: migrate: --to " << store::describeLocation(a.to) << ": " << e.what() << "\n";
+    } catch (const std::exception& e) {
+        err << "quillcast-board: migrate: " << e.what() << "\n";
+    }
+    return 1;
+}
+
+}  // namespace board::cli
