@@ -4,6 +4,7 @@
 #include "board/store/migrations.h"
 #include "board/store/open_database.h"
 #include "board/transfer/copy.h"
+#include "board/transfer/verify.h"
 
 #include <unistd.h>
 
@@ -138,6 +139,28 @@ int schemaVersion(store::Connection& c) {
     return static_cast<int>(rows.at(0).integer(0));
 }
 
+void printSummary(const transfer::VerifyReport& r, std::ostream& out) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%-14s %10s %10s  %-12s %s\n", "table", "board", "copy", "digest", "");
+    out << line;
+    for (const auto& t : r.tables) {
+        std::string digest = t.sourceDigest.empty() ? "(empty)" : t.sourceDigest.substr(0, 12);
+        if (t.targetDigest != t.sourceDigest)
+            digest += " / " + (t.targetDigest.empty() ? "(empty)" : t.targetDigest.substr(0, 12));
+        std::snprintf(line, sizeof line, "%-14s %10lld %10lld  %-12s %s\n", t.table.c_str(),
+                      static_cast<long long>(t.sourceRows), static_cast<long long>(t.targetRows), digest.c_str(),
+                      t.ok() ? "same"
+                             : ("DIFFERS (" + std::to_string(t.differing) + (t.differing == 1 ? " row)" : " rows)")).c_str());
+        out << line;
+        for (const auto& d : t.differences) out << "    " << d << "\n";
+        if (t.differing > static_cast<std::int64_t>(t.differences.size()))
+            out << "    and " << t.differing - static_cast<std::int64_t>(t.differences.size()) << " more\n";
+    }
+    out << "media: " << r.mediaChecked - static_cast<std::int64_t>(r.badMedia.size()) << " of " << r.mediaChecked
+        << " hash to their keys\n";
+    for (const auto& m : r.badMedia) out << "    bytes do not match the key: " << m << "\n";
+}
+
 double secondsSince(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
@@ -180,10 +203,21 @@ int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
     if (!a.quiet && copied.resumed)
         err << "migrate: went on with the copy an earlier run had begun in " << store::describeLocation(a.to) << "\n";
 
+    started = std::chrono::steady_clock::now();
+    auto report = transfer::verifyBoard(snapshot, *target, options,
+                                        [&](const transfer::TableProgress& p) { printer.show("verifying", p); });
+    double verifySeconds = secondsSince(started);
+    printSummary(report, out);
     char times[200];
-    std::snprintf(times, sizeof times, "copied %lld rows (%s MB) in %.1f s", static_cast<long long>(copied.rows),
-                  megabytes(copied.bytes).c_str(), copySeconds);
-    out << times << ": " << store::describeLocation(a.to) << " holds the board of " << a.from << "\n";
+    std::snprintf(times, sizeof times, "copied %lld rows (%s MB) in %.1f s, verified in %.1f s",
+                  static_cast<long long>(copied.rows), megabytes(copied.bytes).c_str(), copySeconds, verifySeconds);
+    if (!report.ok()) {
+        out << times << ": the copy DIFFERS from the board\n";
+        err << "quillcast-board: migrate: verification failed: " << store::describeLocation(a.to)
+            << " is not the same board as " << a.from << " (see the summary)\n";
+        return 1;
+    }
+    out << times << ": " << store::describeLocation(a.to) << " holds the same board as " << a.from << "\n";
     return 0;
 }
 
