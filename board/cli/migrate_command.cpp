@@ -209,7 +209,7 @@ int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
     double verifySeconds = secondsSince(started);
     printSummary(report, out);
     char times[200];
-    std::snprintf(times, sizeof times, "copied %lld rows (%s MB) in %.1f s, verified in %.1f s",
+    std::snprintf(times, sizeof times, "copied %lld rows (%s MB) in %.2f s, verified in %.2f s",
                   static_cast<long long>(copied.rows), megabytes(copied.bytes).c_str(), copySeconds, verifySeconds);
     if (!report.ok()) {
         out << times << ": the copy DIFFERS from the board\n";
