@@ -37,14 +37,15 @@ bool Workers::runOne() {
         engine::Bytes result = job->kind == "gif" ? engine::renderGif(job->drawing, settings_.limits)
                                                   : engine::renderMp4(job->drawing, settings_.limits);
         if (result.empty()) throw std::runtime_error("the renderer gave an empty file");
-        store_.finishJob(job->id, job->kind, result);
-        std::fprintf(stderr, "job %lld: %s of %s v%d made (%zu bytes)\n", static_cast<long long>(job->id),
-                     job->kind.c_str(), job->postId.c_str(), job->version, result.size());
+        bool stored = store_.finishJob(job->id, job->attempts, job->kind, result);
+        std::fprintf(stderr, "job %lld: %s of %s v%d made (%zu bytes)%s\n", static_cast<long long>(job->id),
+                     job->kind.c_str(), job->postId.c_str(), job->version, result.size(),
+                     stored ? "" : ", not stored: its lease ran out and it was taken again");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "job %lld: %s of %s v%d failed (attempt %d): %s\n", static_cast<long long>(job->id),
                      job->kind.c_str(), job->postId.c_str(), job->version, job->attempts, e.what());
         try {
-            store_.failJob(job->id, e.what(), settings_.maxAttempts, settings_.backoffMs);
+            store_.failJob(job->id, job->attempts, e.what(), settings_.maxAttempts, settings_.backoffMs);
         } catch (const std::exception& e2) {
             // The lease runs out and the job is taken again.
             std::fprintf(stderr, "job %lld: cannot record the failure: %s\n", static_cast<long long>(job->id),

@@ -9,6 +9,9 @@
 namespace board::store {
 namespace {
 
+// Where createPost and addVersion say that time-lapse jobs are queued.
+const char* kJobsChannel = "board_jobs";
+
 const char* kPostColumns =
     "p.seq, p.id, p.title, p.artist, p.created, p.latest, p.hidden, v.thumbnail, v.picture, v.width, v.height, "
     "v.show_seconds";
@@ -81,10 +84,14 @@ std::string BoardStore::createPost(const std::string& title, const std::string& 
     for (;;) {
         std::string id = security::randomId(8);
         Transaction t(*c);
-        if (!c->query("SELECT 1 FROM posts WHERE id = $1", {id}).empty()) continue;  // taken: draw again
-        c->run("INSERT INTO posts(id, title, artist, password_hash, created, latest) VALUES($1, $2, $3, $4, $5, 1)",
-               {id, title, artist, optionalText(passwordHash), util::nowIso()});
+        // An id taken (even by a post another server is storing just now)
+        // inserts nothing: draw again.
+        if (c->run("INSERT INTO posts(id, title, artist, password_hash, created, latest) VALUES($1, $2, $3, $4, $5, 1)"
+                   " ON CONFLICT(id) DO NOTHING",
+                   {id, title, artist, optionalText(passwordHash), util::nowIso()}) == 0)
+            continue;
         insertVersion(*c, id, 1, title, v);
+        db_.notify(*c, kJobsChannel);
         t.commit();
         return id;
     }
@@ -93,12 +100,15 @@ std::string BoardStore::createPost(const std::string& title, const std::string& 
 int BoardStore::addVersion(const std::string& id, const std::optional<std::string>& title, const NewVersion& v) {
     auto c = db_.acquire();
     Transaction t(*c);
-    auto rows = c->query("SELECT latest, title FROM posts WHERE id = $1", {id});
+    // One statement takes the number and locks the post until commit, so
+    // two versions sent at once (to two servers) get two numbers.
+    auto rows = c->query("UPDATE posts SET latest = latest + 1, title = COALESCE(CAST($2 AS TEXT), title)"
+                         " WHERE id = $1 RETURNING latest, title",
+                         {id, optionalText(title)});
     if (rows.empty()) return 0;
-    int number = static_cast<int>(rows[0].integer(0)) + 1;
-    std::string newTitle = title ? *title : rows[0].text(1);
-    c->run("UPDATE posts SET latest = $2, title = $3 WHERE id = $1", {id, std::int64_t{number}, newTitle});
-    insertVersion(*c, id, number, newTitle, v);
+    int number = static_cast<int>(rows[0].integer(0));
+    insertVersion(*c, id, number, rows[0].text(1), v);
+    db_.notify(*c, kJobsChannel);
     t.commit();
     return number;
 }
@@ -118,7 +128,8 @@ std::vector<Post> BoardStore::posts(std::int64_t before, int limit, const std::o
     auto c = db_.acquire();
     std::string sql = std::string("SELECT ") + kPostColumns +
                       " FROM posts p JOIN versions v ON v.post_id = p.id AND v.version = p.latest"
-                      " WHERE ($1 = 0 OR p.seq < $1) AND ($2 = 1 OR p.hidden = 0) AND ($3 IS NULL OR p.artist = $3)"
+                      " WHERE (CAST($1 AS BIGINT) = 0 OR p.seq < CAST($1 AS BIGINT)) AND ($2 = 1 OR p.hidden = 0)"
+                      " AND (CAST($3 AS TEXT) IS NULL OR p.artist = CAST($3 AS TEXT))"
                       " ORDER BY p.seq DESC LIMIT $4";
     std::vector<Post> out;
     for (auto& r : c->query(sql, {before, std::int64_t{withHidden ? 1 : 0}, optionalText(artist),
@@ -250,51 +261,55 @@ bool BoardStore::deleteComment(std::int64_t id) {
 std::optional<Job> BoardStore::claimJob(std::int64_t leaseMs) {
     auto c = db_.acquire();
     std::int64_t now = util::nowMs();
-    Transaction t(*c);
-    auto rows = c->query(
-        "SELECT j.id, j.post_id, j.version, j.kind, j.attempts, m.bytes FROM jobs j"
-        " JOIN versions v ON v.post_id = j.post_id AND v.version = j.version"
-        " JOIN media m ON m.sha256 = v.drawing"
-        " WHERE (j.state = 'queued' AND j.run_after <= $1) OR (j.state = 'running' AND j.lease_until < $1)"
-        " ORDER BY j.id LIMIT 1",
-        {now});
+    // One statement picks and leases the job. On PostgreSQL a job another
+    // worker is taking just now is skipped rather than waited for; SQLite
+    // has one writer at a time anyway.
+    std::string pick =
+        "SELECT id FROM jobs WHERE (state = 'queued' AND run_after <= $1) OR (state = 'running' AND lease_until < $1)"
+        " ORDER BY id LIMIT 1";
+    if (db_.dialect() == "postgresql") pick += " FOR UPDATE SKIP LOCKED";
+    auto rows = c->query("UPDATE jobs SET state = 'running', attempts = attempts + 1, lease_until = $2"
+                         " WHERE id = (" + pick + ") RETURNING id, post_id, version, kind, attempts",
+                         {now, now + leaseMs});
     if (rows.empty()) return std::nullopt;
     Job job;
     job.id = rows[0].integer(0);
     job.postId = rows[0].text(1);
     job.version = static_cast<int>(rows[0].integer(2));
     job.kind = rows[0].text(3);
-    job.attempts = static_cast<int>(rows[0].integer(4)) + 1;
-    job.drawing = rows[0].blob(5);
-    c->run("UPDATE jobs SET state = 'running', attempts = $2, lease_until = $3 WHERE id = $1",
-           {job.id, std::int64_t{job.attempts}, now + leaseMs});
-    t.commit();
+    job.attempts = static_cast<int>(rows[0].integer(4));
+    auto drawing = c->query("SELECT m.bytes FROM versions v JOIN media m ON m.sha256 = v.drawing"
+                            " WHERE v.post_id = $1 AND v.version = $2",
+                            {job.postId, std::int64_t{job.version}});
+    if (!drawing.empty()) job.drawing = drawing[0].blob(0);
     return job;
 }
 
-void BoardStore::finishJob(std::int64_t id, const std::string& type, const Blob& result) {
+bool BoardStore::finishJob(std::int64_t id, int attempt, const std::string& type, const Blob& result) {
     std::string sha = security::sha256Hex(result);
     auto c = db_.acquire();
     Transaction t(*c);
+    // Only the attempt that holds the job stores its result: a worker whose
+    // lease ran out and whose job was taken again stores nothing.
+    if (c->run("UPDATE jobs SET state = 'done', result = $3, error = NULL"
+               " WHERE id = $1 AND attempts = $2 AND state = 'running'",
+               {id, std::int64_t{attempt}, sha}) == 0)
+        return false;
     putMedia(*c, sha, type, result);
-    c->run("UPDATE jobs SET state = 'done', result = $2, error = NULL WHERE id = $1", {id, sha});
     t.commit();
+    return true;
 }
 
-void BoardStore::failJob(std::int64_t id, const std::string& message, int maxAttempts, std::int64_t backoffMs) {
+bool BoardStore::failJob(std::int64_t id, int attempt, const std::string& message, int maxAttempts,
+                         std::int64_t backoffMs) {
     auto c = db_.acquire();
-    Transaction t(*c);
-    auto rows = c->query("SELECT attempts FROM jobs WHERE id = $1", {id});
-    if (rows.empty()) return;
-    auto attempts = rows[0].integer(0);
-    if (attempts >= maxAttempts) {
-        c->run("UPDATE jobs SET state = 'failed', error = $2 WHERE id = $1", {id, message});
-    } else {
-        std::int64_t delay = backoffMs << std::min<std::int64_t>(attempts - 1, 16);
-        c->run("UPDATE jobs SET state = 'queued', error = $2, run_after = $3 WHERE id = $1",
-               {id, message, util::nowMs() + delay});
-    }
-    t.commit();
+    const char* held = " WHERE id = $1 AND attempts = $2 AND state = 'running'";
+    if (attempt >= maxAttempts)
+        return c->run(std::string("UPDATE jobs SET state = 'failed', error = $3") + held,
+                      {id, std::int64_t{attempt}, message}) > 0;
+    std::int64_t delay = backoffMs << std::clamp(attempt - 1, 0, 16);
+    return c->run(std::string("UPDATE jobs SET state = 'queued', error = $3, run_after = $4") + held,
+                  {id, std::int64_t{attempt}, message, util::nowMs() + delay}) > 0;
 }
 
 int BoardStore::unfinishedJobs() {
@@ -394,30 +409,29 @@ double BoardStore::takeToken(const std::string& key, double capacity, double per
     auto c = db_.acquire();
     std::int64_t now = util::nowMs();
     Transaction t(*c);
-    double tokens = capacity;
-    auto rows = c->query("SELECT tokens, updated_ms FROM rate_buckets WHERE key = $1", {key});
-    if (!rows.empty()) {
-        double elapsed = static_cast<double>(std::max<std::int64_t>(0, now - rows[0].integer(1))) / 1000.0;
-        tokens = std::min(capacity, rows[0].real(0) + elapsed * perSecond);
-    }
+    // The upsert creates a full bucket or locks the one there until commit,
+    // so two servers never both spend the same token.
+    auto rows = c->query("INSERT INTO rate_buckets(key, tokens, updated_ms) VALUES($1, $2, $3)"
+                         " ON CONFLICT(key) DO UPDATE SET tokens = rate_buckets.tokens RETURNING tokens, updated_ms",
+                         {key, capacity, now});
+    std::int64_t updated = rows.at(0).integer(1);
+    double elapsed = static_cast<double>(std::max<std::int64_t>(0, now - updated)) / 1000.0;
+    double tokens = std::min(capacity, rows[0].real(0) + elapsed * perSecond);
     double wait = 0;
     if (tokens >= 1) tokens -= 1;
     else wait = perSecond > 0 ? (1 - tokens) / perSecond : 3600;
-    c->run("INSERT INTO rate_buckets(key, tokens, updated_ms) VALUES($1, $2, $3)"
-           " ON CONFLICT(key) DO UPDATE SET tokens = excluded.tokens, updated_ms = excluded.updated_ms",
-           {key, tokens, now});
+    // A server whose clock is behind never moves the bucket back in time.
+    c->run("UPDATE rate_buckets SET tokens = $2, updated_ms = $3 WHERE key = $1",
+           {key, tokens, std::max(now, updated)});
     t.commit();
     return wait;
 }
 
 std::string BoardStore::setting(const std::string& key, const std::string& initial) {
     auto c = db_.acquire();
-    Transaction t(*c);
-    auto rows = c->query("SELECT value FROM settings WHERE key = $1", {key});
-    if (!rows.empty()) return rows[0].text(0);
-    c->run("INSERT INTO settings(key, value) VALUES($1, $2)", {key, initial});
-    t.commit();
-    return initial;
+    // Servers starting at once all keep the value the first one stored.
+    c->run("INSERT INTO settings(key, value) VALUES($1, $2) ON CONFLICT(key) DO NOTHING", {key, initial});
+    return c->query("SELECT value FROM settings WHERE key = $1", {key}).at(0).text(0);
 }
 
 std::vector<BoardStore::StoredVersion> BoardStore::allVersions() {

@@ -63,7 +63,7 @@ struct Job {
     std::int64_t id = 0;
     std::string postId, kind;
     int version = 0;
-    int attempts = 0;
+    int attempts = 0;  // this one included
     Blob drawing;
 };
 
@@ -116,12 +116,17 @@ public:
     bool deleteComment(std::int64_t id);
 
     // Takes the oldest job that is due, or one whose lease ran out, and
-    // leases it until now + leaseMs.
+    // leases it until now + leaseMs; Job::attempts is this attempt's number.
+    // Workers on any number of connections never take the same lease.
     std::optional<Job> claimJob(std::int64_t leaseMs);
-    void finishJob(std::int64_t id, const std::string& type, const Blob& result);
+    // Stores the result with the job's completion, in one transaction, if
+    // the job is still this attempt's (false: it was taken again or done).
+    bool finishJob(std::int64_t id, int attempt, const std::string& type, const Blob& result);
     // Back to the queue after a delay that doubles with each attempt, or
-    // failed for good with its message after maxAttempts.
-    void failJob(std::int64_t id, const std::string& message, int maxAttempts, std::int64_t backoffMs);
+    // failed for good with its message after maxAttempts; only while the
+    // job is this attempt's.
+    bool failJob(std::int64_t id, int attempt, const std::string& message, int maxAttempts,
+                 std::int64_t backoffMs);
     int unfinishedJobs();
 
     void addModerator(const std::string& name, const std::string& passwordHash);

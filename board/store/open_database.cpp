@@ -1,5 +1,6 @@
 #include "board/store/open_database.h"
 
+#include "board/store/postgres_database.h"
 #include "board/store/sqlite_database.h"
 
 #include <filesystem>
@@ -24,8 +25,7 @@ std::unique_ptr<Database> openDatabase(const std::string& location) {
         std::filesystem::create_directories(dir);
         return std::make_unique<SqliteDatabase>(dir + "/board.sqlite3");
     }
-    if (isServerUrl(location))
-        throw DatabaseError("this build of quillcast-board has no PostgreSQL store");
+    if (isServerUrl(location)) return std::make_unique<PostgresDatabase>(location);
     throw DatabaseError("--database: expected sqlite:DIR or postgresql://..., got \"" + describeLocation(location) +
                         "\"");
 }

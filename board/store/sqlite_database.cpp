@@ -128,7 +128,9 @@ private:
             else if (auto s = std::get_if<std::string>(&v))
                 rc = sqlite3_bind_text64(stmt, at, s->data(), s->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
             else if (auto b = std::get_if<Blob>(&v))
-                rc = sqlite3_bind_blob64(stmt, at, b->data(), b->size(), SQLITE_TRANSIENT);
+                // An empty vector's data() may be null, which would bind NULL.
+                rc = b->empty() ? sqlite3_bind_zeroblob(stmt, at, 0)
+                                : sqlite3_bind_blob64(stmt, at, b->data(), b->size(), SQLITE_TRANSIENT);
             if (rc != SQLITE_OK) throw DatabaseError(sqlite3_errmsg(db_));
         }
         return stmt;

@@ -1,6 +1,6 @@
 // Moving a board (board/transfer): a SQLite board with something in every
-// table is copied into each kind of target store (SQLite always; PostgreSQL
-// when QC_TEST_PG_URI names a test cluster), then checked: ids and sequences
+// table is copied into each kind of target store (SQLite, and PostgreSQL in
+// a throw-away cluster with a database a target), then checked: ids and sequences
 // kept, a copy stopped after any batch finished by the next run, a foreign
 // target refused untouched, a tampered copy caught by the verification.
 #include "board/security/crypto.h"
@@ -10,6 +10,7 @@
 #include "board/transfer/copy.h"
 #include "board/transfer/tables.h"
 #include "board/transfer/verify.h"
+#include "tests/board/pg_test_cluster.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,9 @@ namespace {
 
 using namespace board::store;
 using namespace board::transfer;
+using board::testing::PgTestCluster;
+
+const auto* const kCluster = ::testing::AddGlobalTestEnvironment(new PgTestCluster);
 
 NewVersion drawing(int seed, std::size_t size = 3000) {
     NewVersion v;
@@ -58,9 +62,9 @@ void fillBoard(Database& db, int posts = 9) {  // posts: 5 at least
     s.deleteComment(12);
     s.deletePost(ids.back());
     auto done = s.claimJob(60000);
-    s.finishJob(done->id, "gif", Blob{'G', 'I', 'F', '8', '9', 'a', 7});
+    s.finishJob(done->id, done->attempts, "gif", Blob{'G', 'I', 'F', '8', '9', 'a', 7});
     auto failed = s.claimJob(60000);
-    s.failJob(failed->id, "the show ran too long", 1, 1000);
+    s.failJob(failed->id, failed->attempts, "the show ran too long", 1, 1000);
     s.claimJob(60000);  // left running, with its lease
     s.addModerator("mod", "$argon2id$m");
     s.createSession(std::string(64, 'a'), "mod", 1999999999999);
@@ -80,10 +84,12 @@ class MigrateTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         board::security::initCrypto();
-        if (GetParam() == "postgresql" && !std::getenv("QC_TEST_PG_URI"))
-            GTEST_SKIP() << "QC_TEST_PG_URI names no PostgreSQL test cluster";
-        name_ = std::string("migrate_") + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        if (GetParam() == "postgresql") {
+            ASSERT_FALSE(PgTestCluster::uri.empty()) << PgTestCluster::error;
+            admin_ = openDatabase(PgTestCluster::uri);
+        }
+        static int serial = 0;
+        name_ = "migrate_" + std::to_string(::getpid()) + "_" + std::to_string(++serial);
         for (char& c : name_)
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         dir_ = std::filesystem::temp_directory_path() / name_;
@@ -95,9 +101,11 @@ protected:
         targets_.clear();
         source_.reset();
         if (!dir_.empty()) std::filesystem::remove_all(dir_);
-        if (GetParam() == "postgresql" && !name_.empty() && std::getenv("QC_TEST_PG_URI")) {
-            auto admin = openDatabase(std::getenv("QC_TEST_PG_URI"));
-            for (const auto& schema : schemas_) admin->acquire()->script("DROP SCHEMA IF EXISTS " + schema + " CASCADE");
+        for (const auto& name : databases_) {
+            try {
+                admin_->acquire()->script("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+            } catch (const DatabaseError&) {
+            }
         }
     }
 
@@ -113,13 +121,10 @@ protected:
         if (GetParam() == "sqlite") {
             db = openDatabase("sqlite:" + (dir_ / name).string());
         } else {
-            // A schema of its own in the cluster's database, so that tests
-            // may run side by side.
-            std::string uri = std::getenv("QC_TEST_PG_URI"), schema = name_ + "_" + name;
-            openDatabase(uri)->acquire()->script("DROP SCHEMA IF EXISTS " + schema + " CASCADE; CREATE SCHEMA " + schema);
-            schemas_.push_back(schema);
-            db = openDatabase(uri + (uri.find('?') == std::string::npos ? "?" : "&") +
-                              "options=-csearch_path%3D" + schema);
+            std::string database = name_ + "_" + name;
+            admin_->acquire()->script("CREATE DATABASE " + database);
+            databases_.push_back(database);
+            db = openDatabase(PgTestCluster::database(database));
         }
         migrate(*db);
         targets_.push_back(std::move(db));
@@ -139,7 +144,8 @@ protected:
     std::filesystem::path dir_;
     std::unique_ptr<Database> source_;
     std::vector<std::unique_ptr<Database>> targets_;
-    std::vector<std::string> schemas_;
+    std::unique_ptr<Database> admin_;
+    std::vector<std::string> databases_;
 };
 
 TEST_P(MigrateTest, copies_every_row_of_every_table_and_new_ids_come_after_the_boards_own) {

@@ -72,8 +72,8 @@ int main(int argc, char** argv) {
         // is short, as taking a job reads every due job's drawing.
         if (i < count / 3) {
             if (auto job = s.claimJob(60000)) {
-                if (i % 13 == 12) s.failJob(job->id, "the show ran past its deadline", 1, 0);
-                else s.finishJob(job->id, job->kind, Blob{'G', 'I', 'F', '8', '9', 'a', static_cast<std::uint8_t>(i)});
+                if (i % 13 == 12) s.failJob(job->id, job->attempts, "the show ran past its deadline", 1, 0);
+                else s.finishJob(job->id, job->attempts, job->kind, Blob{'G', 'I', 'F', '8', '9', 'a', static_cast<std::uint8_t>(i)});
             }
         }
     }
