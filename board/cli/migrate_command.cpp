@@ -200,8 +200,12 @@ int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
     auto copied = transfer::copyBoard(snapshot, *target, options,
                                       [&](const transfer::TableProgress& p) { printer.show("copying", p); });
     double copySeconds = secondsSince(started);
-    if (!a.quiet && copied.resumed)
+    if (!a.quiet && copied.resumed) {
         err << "migrate: went on with the copy an earlier run had begun in " << store::describeLocation(a.to) << "\n";
+        if (copied.updated + copied.added + copied.removed > 0)
+            err << "migrate: brought up to date what the board changed since: " << copied.updated << " rows updated, "
+                << copied.added << " added, " << copied.removed << " removed\n";
+    }
 
     started = std::chrono::steady_clock::now();
     auto report = transfer::verifyBoard(snapshot, *target, options,

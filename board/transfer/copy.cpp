@@ -2,6 +2,8 @@
 
 #include "board/security/crypto.h"
 #include "board/transfer/dialect.h"
+#include "board/transfer/key_order.h"
+#include "board/transfer/reconcile.h"
 #include "board/transfer/row_values.h"
 #include "board/transfer/tables.h"
 #include "board/util/clock.h"
@@ -34,9 +36,28 @@ std::string describeRows(Connection& c) {
     return out;
 }
 
+// A copy verified by an earlier run may have become a board of its own
+// since (served, posted to): then it is not written again. Otherwise it is
+// marked unverified until this run's verification.
+void reopen(Connection& target, const std::string& dialect, const CopyOptions& options) {
+    auto verified = target.query("SELECT value FROM " + kBook + " WHERE item = 'verified'");
+    if (verified.empty()) return;
+    std::string changed;
+    for (const auto& table : boardTables()) {
+        auto recorded = target.query("SELECT value FROM " + kBook + " WHERE item = $1", {"digest:" + table.name});
+        if (recorded.empty() || recorded[0].text(0) != tableDigest(target, dialect, table, options))
+            changed += (changed.empty() ? "" : ", ") + table.name;
+    }
+    if (!changed.empty())
+        throw TargetRefused("the target has changed since its copy was verified (" + verified[0].text(0) + ") in " +
+                            changed + ": it has become a board of its own, and migrate does not write to it again");
+    target.run("DELETE FROM " + kBook + " WHERE item = 'verified' OR item LIKE 'digest:%'");
+}
+
 // Makes the target this source's copy, or refuses it. Returns whether an
 // earlier run had begun it.
-bool claim(Connection& source, Connection& target, const std::string& sourceName) {
+bool claim(Connection& source, Connection& target, const std::string& dialect, const CopyOptions& options) {
+    const std::string& sourceName = options.sourceName;
     target.script("CREATE TABLE IF NOT EXISTS " + kBook + "(item TEXT PRIMARY KEY, value TEXT NOT NULL)");
     std::string identity = sourceIdentity(source);
     store::Transaction t(target);
@@ -61,6 +82,8 @@ bool claim(Connection& source, Connection& target, const std::string& sourceName
                             (started.empty() ? std::string("?") : started[0].text(0)) +
                             "); a board is moved into an empty database only");
     }
+    reopen(target, dialect, options);
+    t.commit();
     return true;
 }
 
@@ -71,11 +94,14 @@ std::int64_t recordedRowid(Connection& target, const Table& table) {
 
 class TableCopier {
 public:
-    TableCopier(Connection& source, Connection& target, const Table& table, const CopyOptions& options)
+    TableCopier(Connection& source, Connection& target, const Table& table, const CopyOptions& options, bool resumed)
         : source_(source), target_(target), table_(table), options_(options) {
         select_ = "SELECT rowid, " + table.columnList() + " FROM " + table.name;
         insert_ = "INSERT INTO " + table.name + "(" + table.columnList() + ") VALUES(" +
                   placeholders(table.columns.size()) + ")";
+        // After an earlier run, a row the board deleted and added again
+        // since may meet its old copy: reconcile() sorts that out after.
+        if (resumed) insert_ += " ON CONFLICT DO NOTHING";
         int b = table.bytesColumn();
         bytesExpr_ = b < 0 ? "0" : "LENGTH(" + table.columns[static_cast<std::size_t>(b)].name + ")";
     }
@@ -173,9 +199,9 @@ CopyResult copyBoard(Snapshot& snapshot, store::Database& target, const CopyOpti
     Connection& source = snapshot.connection();
     auto out = target.acquire();
     CopyResult result;
-    result.resumed = claim(source, *out, options.sourceName);
+    result.resumed = claim(source, *out, target.dialect(), options);
     for (const auto& table : boardTables()) {
-        TableCopier copier(source, *out, table, options);
+        TableCopier copier(source, *out, table, options, result.resumed);
         TableProgress p;
         copier.start(p);
         if (progress) progress(p);
@@ -185,6 +211,12 @@ CopyResult copyBoard(Snapshot& snapshot, store::Database& target, const CopyOpti
         }
         p.done = true;
         if (progress) progress(p);
+    }
+    if (result.resumed) {
+        auto r = reconcile(source, *out, target.dialect(), options);
+        result.updated = r.updated;
+        result.added = r.added;
+        result.removed = r.removed;
     }
     setSequences(source, *out, target.dialect());
     result.complete = true;

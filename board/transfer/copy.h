@@ -2,8 +2,10 @@
 // store that has the same schema, keeping every id, in batches: each batch
 // is one transaction on the target that also records how far its table has
 // come. A copy killed at any moment goes on, when run again, from the last
-// batch that committed, with no row twice and none left out. The target
-// must be empty or hold an interrupted copy of the same board.
+// batch that committed, with no row twice and none left out, and what the
+// board changed meanwhile is brought up to date. The target must be empty or
+// hold an earlier run's copy of the same board that has not been changed
+// since it was verified.
 #pragma once
 
 #include "board/store/database.h"
@@ -38,6 +40,9 @@ struct CopyResult {
     bool resumed = false;   // an earlier run had copied part of it
     bool complete = false;  // every table copied and the sequences set
     std::int64_t rows = 0, bytes = 0, batches = 0;  // copied by this run
+    // Rows of an earlier run's copy that the board changed or deleted since,
+    // or added again, brought up to date.
+    std::int64_t updated = 0, added = 0, removed = 0;
 };
 
 // The target holds something other than this board's copy.

@@ -33,6 +33,8 @@ struct VerifyReport {
     bool ok() const;
 };
 
+// A copy found the same is marked verified in the target, with its tables'
+// digests.
 VerifyReport verifyBoard(Snapshot& source, store::Database& target, const CopyOptions& options = {},
                          const ProgressFn& progress = {});
 

@@ -202,6 +202,65 @@ TEST_P(MigrateTest, a_copy_stopped_after_any_batch_is_finished_by_the_next_run_w
     EXPECT_TRUE(verify(*source_, target).ok());
 }
 
+// What a serving board does between two runs: rows changed in place,
+// deleted (a post with all that hangs on it), deleted and added again under
+// a key or a unique value the copy still holds.
+void changeBoard(Database& db) {
+    BoardStore s(db);
+    auto posts = s.posts(0, 100, std::nullopt, true);
+    s.setPostHidden(posts[0].id, true);
+    s.deletePost(posts[1].id);
+    s.setCommentHidden(1, true);
+    if (auto job = s.claimJob(60000)) s.finishJob(job->id, job->attempts, "mp4", Blob{'m', 'p', '4'});
+    s.takeToken("post:192.0.2.1", 30, 30.0 / 3600);
+    for (const auto& b : s.bans()) s.removeBan(b.id);
+    s.addBan("198.51.100.0/24", "mod");
+    auto c = db.acquire();
+    c->run("DELETE FROM moderators WHERE name = 'mod'");
+    c->run("INSERT INTO moderators(name, password_hash, created) VALUES('mod', '$argon2id$new', 'later')");
+    c->run("INSERT INTO sessions(token_hash, moderator, expires) VALUES($1, 'mod', 1)", {std::string(64, 'b')});
+}
+
+TEST_P(MigrateTest, what_the_board_changed_between_two_runs_is_brought_up_to_date) {
+    Database& target = newTarget();
+    CopyOptions o;
+    o.batchRows = 4;
+    o.stopAfterBatches = 12;  // into the comments
+    ASSERT_FALSE(copy(*source_, target, o).complete);
+    changeBoard(*source_);
+    auto r = copy(*source_, target);
+    ASSERT_TRUE(r.complete);
+    EXPECT_GT(r.updated, 0);
+    EXPECT_GT(r.removed, 0);
+    auto report = verify(*source_, target);
+    for (const auto& t : report.tables) EXPECT_TRUE(t.ok()) << t.table << ": " << (t.differences.empty() ? "" : t.differences[0]);
+
+    // Again after a verified copy, as when the board is stopped for the
+    // last run after a first one made while it served.
+    changeBoard(*source_);
+    r = copy(*source_, target);
+    EXPECT_GT(r.updated + r.added + r.removed, 0);
+    EXPECT_TRUE(verify(*source_, target).ok());
+}
+
+TEST_P(MigrateTest, a_verified_copy_that_has_become_a_board_of_its_own_is_not_written_again) {
+    Database& target = newTarget();
+    ASSERT_TRUE(copy(*source_, target).complete);
+    ASSERT_TRUE(verify(*source_, target).ok());
+    BoardStore(target).addComment(BoardStore(target).posts(0, 1)[0].id, "New", "on the new board", std::nullopt, "192.0.2.7");
+    changeBoard(*source_);
+    auto comments = count(target, "comments"), posts = count(target, "posts");
+    try {
+        copy(*source_, target);
+        FAIL() << "wrote again into a copy that has been serving";
+    } catch (const TargetRefused& e) {
+        EXPECT_NE(std::string(e.what()).find("changed since its copy was verified"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("in comments:"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(count(target, "comments"), comments);
+    EXPECT_EQ(count(target, "posts"), posts);
+}
+
 TEST_P(MigrateTest, refuses_a_target_that_holds_another_board_and_leaves_it_as_it_was) {
     // A board of its own, served from the target already.
     Database& used = newTarget("used");
