@@ -21,11 +21,9 @@ const std::string kBook = kProgressTable;
 
 std::string progressItem(const Table& t) { return "rowid:" + t.name; }
 
-std::string placeholders(std::size_t n) {
-    std::string out;
-    for (std::size_t i = 1; i <= n; ++i) out += (i > 1 ? ", $" : "$") + std::to_string(i);
-    return out;
-}
+// Rows a statement: 64 of the widest table (11 columns) stay far under
+// every store's limit on parameters.
+const std::size_t kRowsAStatement = 64;
 
 std::string describeRows(Connection& c) {
     std::string out;
@@ -45,7 +43,7 @@ void reopen(Connection& target, const std::string& dialect, const CopyOptions& o
     std::string changed;
     for (const auto& table : boardTables()) {
         auto recorded = target.query("SELECT value FROM " + kBook + " WHERE item = $1", {"digest:" + table.name});
-        if (recorded.empty() || recorded[0].text(0) != tableDigest(target, dialect, table, options))
+        if (recorded.empty() || recorded[0].text(0) != lightDigest(target, dialect, table, options))
             changed += (changed.empty() ? "" : ", ") + table.name;
     }
     if (!changed.empty())
@@ -97,11 +95,9 @@ public:
     TableCopier(Connection& source, Connection& target, const Table& table, const CopyOptions& options, bool resumed)
         : source_(source), target_(target), table_(table), options_(options) {
         select_ = "SELECT rowid, " + table.columnList() + " FROM " + table.name;
-        insert_ = "INSERT INTO " + table.name + "(" + table.columnList() + ") VALUES(" +
-                  placeholders(table.columns.size()) + ")";
         // After an earlier run, a row the board deleted and added again
         // since may meet its old copy: reconcile() sorts that out after.
-        if (resumed) insert_ += " ON CONFLICT DO NOTHING";
+        if (resumed) onConflict_ = " ON CONFLICT DO NOTHING";
         int b = table.bytesColumn();
         bytesExpr_ = b < 0 ? "0" : "LENGTH(" + table.columns[static_cast<std::size_t>(b)].name + ")";
     }
@@ -138,10 +134,20 @@ public:
 
         std::int64_t newLast = rows.back().integer(0), bytes = 0;
         store::Transaction t(target_);
-        for (const auto& r : rows) {
-            auto values = normaliseRow(r, table_, 1);
-            if (int b = table_.bytesColumn(); b >= 0) bytes += static_cast<std::int64_t>(r.blob(static_cast<std::size_t>(b) + 1).size());
-            target_.run(insert_, values);
+        // Rows go in by statements of many rows: one round trip each to a
+        // server database rather than one a row.
+        std::vector<Value> params;
+        std::size_t inStatement = 0;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            auto values = normaliseRow(rows[i], table_, 1);
+            if (int b = table_.bytesColumn(); b >= 0)
+                bytes += static_cast<std::int64_t>(rows[i].blob(static_cast<std::size_t>(b) + 1).size());
+            params.insert(params.end(), std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()));
+            if (++inStatement == kRowsAStatement || i + 1 == rows.size()) {
+                target_.run(insertOf(inStatement), params);
+                params.clear();
+                inStatement = 0;
+            }
         }
         // The batch and the mark of how far it came commit together; the
         // mark also catches a second copy running into the same target.
@@ -161,11 +167,23 @@ public:
     }
 
 private:
+    // INSERT ... VALUES($1..$n), ($n+1..$2n)...: rows of one statement.
+    std::string insertOf(std::size_t rowCount) const {
+        std::size_t n = table_.columns.size();
+        std::string sql = "INSERT INTO " + table_.name + "(" + table_.columnList() + ") VALUES";
+        for (std::size_t r = 0; r < rowCount; ++r) {
+            sql += r ? ", (" : "(";
+            for (std::size_t i = 1; i <= n; ++i) sql += (i > 1 ? ", $" : "$") + std::to_string(r * n + i);
+            sql += ")";
+        }
+        return sql + onConflict_;
+    }
+
     Connection& source_;
     Connection& target_;
     const Table& table_;
     const CopyOptions& options_;
-    std::string select_, insert_, bytesExpr_;
+    std::string select_, onConflict_, bytesExpr_;
     std::int64_t last_ = 0;
 };
 

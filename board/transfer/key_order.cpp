@@ -9,8 +9,8 @@ namespace board::transfer {
 using store::Value;
 
 KeyOrderReader::KeyOrderReader(store::Connection& c, const std::string& dialect, const Table& table,
-                               const CopyOptions& options)
-    : c_(c), table_(table), options_(options) {
+                               const CopyOptions& options, bool light)
+    : c_(c), table_(table), options_(options), light_(light && table.keyIsHash) {
     std::string cond, order;
     for (std::size_t i = 0; i < table.keyColumns; ++i) {
         const Column& k = table.columns[i];
@@ -25,7 +25,13 @@ KeyOrderReader::KeyOrderReader(store::Connection& c, const std::string& dialect,
     after_ = " WHERE " + cond;
     order_ = " ORDER BY " + order;
     int b = table.bytesColumn();
-    if (b >= 0) {
+    select_ = "SELECT ";
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const std::string& name = table.columns[i].name;
+        select_ += (i ? ", " : "") + (light_ && static_cast<int>(i) == b ? "LENGTH(" + name + ")" : name);
+    }
+    select_ += " FROM " + table.name;
+    if (b >= 0 && !light_) {
         std::string keyList;
         for (std::size_t i = 0; i < table.keyColumns; ++i) keyList += table.columns[i].name + ", ";
         sizes_ = "SELECT " + keyList + "LENGTH(" + table.columns[static_cast<std::size_t>(b)].name + ") FROM " +
@@ -38,15 +44,24 @@ bool KeyOrderReader::next(KeyedRow& e) {
     const store::Row& r = batch_[at_++];
     auto values = normaliseRow(r, table_);
     e.key.assign(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(table_.keyColumns));
-    std::string bytesHash;
     e.bytesMatchKey = true;
-    if (int b = table_.bytesColumn(); b >= 0) {
+    int b = table_.bytesColumn();
+    if (b < 0) {
+        e.hash = e.lightHash = security::sha256Hex(canonicalRow(values, table_));
+    } else if (light_) {
+        // The column holds the bytes' length here.
+        auto at = static_cast<std::size_t>(b);
+        e.hash.clear();
+        e.lightHash = security::sha256Hex(canonicalRow(values, table_, "L" + std::to_string(r.integer(at))));
+    } else {
         const auto* bytes = std::get_if<store::Blob>(&values[static_cast<std::size_t>(b)]);
-        bytesHash = security::sha256Hex(bytes ? *bytes : store::Blob{});
+        std::string bytesHash = security::sha256Hex(bytes ? *bytes : store::Blob{});
         const auto* key = std::get_if<std::string>(&e.key[0]);
         if (table_.keyIsHash) e.bytesMatchKey = key && *key == bytesHash;
+        e.hash = security::sha256Hex(canonicalRow(values, table_, "H" + bytesHash));
+        e.lightHash = security::sha256Hex(
+            canonicalRow(values, table_, "L" + std::to_string(bytes ? bytes->size() : 0)));
     }
-    e.hash = security::sha256Hex(canonicalRow(values, table_, bytesHash));
     last_ = e.key;
     return true;
 }
@@ -76,9 +91,7 @@ bool KeyOrderReader::fill() {
         if (limit == 0) limit = 1;
     }
     params.emplace_back(limit);
-    batch_ = c_.query("SELECT " + table_.columnList() + " FROM " + table_.name + where + order_ + " LIMIT $" +
-                          std::to_string(params.size()),
-                      params);
+    batch_ = c_.query(select_ + where + order_ + " LIMIT $" + std::to_string(params.size()), params);
     at_ = 0;
     if (batch_.empty()) ended_ = true;
     return !batch_.empty();
@@ -90,14 +103,16 @@ int mergeOrder(bool hasSource, const KeyedRow& source, bool hasTarget, const Key
     return compareKeys(source.key, target.key);
 }
 
-std::string chainDigest(const std::string& digest, const KeyedRow& row) { return security::sha256Hex(digest + row.hash); }
+std::string chainDigest(const std::string& digest, const std::string& rowHash) {
+    return security::sha256Hex(digest + rowHash);
+}
 
-std::string tableDigest(store::Connection& c, const std::string& dialect, const Table& table,
+std::string lightDigest(store::Connection& c, const std::string& dialect, const Table& table,
                         const CopyOptions& options) {
-    KeyOrderReader reader(c, dialect, table, options);
+    KeyOrderReader reader(c, dialect, table, options, true);
     std::string digest;
     KeyedRow row;
-    while (reader.next(row)) digest = chainDigest(digest, row);
+    while (reader.next(row)) digest = chainDigest(digest, row.lightHash);
     return digest;
 }
 

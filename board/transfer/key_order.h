@@ -16,12 +16,17 @@ namespace board::transfer {
 struct KeyedRow {
     std::vector<store::Value> key;
     std::string hash;
+    // The hash with a medium's bytes counted by their length only: enough
+    // to tell a changed row where the key is the bytes' own hash.
+    std::string lightHash;
     bool bytesMatchKey = true;  // for media: the bytes hash to the key
 };
 
 class KeyOrderReader {
 public:
-    KeyOrderReader(store::Connection& c, const std::string& dialect, const Table& table, const CopyOptions& options);
+    // `light`: a medium's bytes are not read; rows come with lightHash only.
+    KeyOrderReader(store::Connection& c, const std::string& dialect, const Table& table, const CopyOptions& options,
+                   bool light = false);
     // The next row; false after the last.
     bool next(KeyedRow& row);
 
@@ -31,8 +36,9 @@ private:
     store::Connection& c_;
     const Table& table_;
     const CopyOptions& options_;
+    bool light_;
     std::vector<std::string> keys_;
-    std::string after_, order_, sizes_;
+    std::string select_, after_, order_, sizes_;
     std::vector<store::Value> last_;
     std::vector<store::Row> batch_;
     std::size_t at_ = 0;
@@ -44,8 +50,9 @@ private:
 int mergeOrder(bool hasSource, const KeyedRow& source, bool hasTarget, const KeyedRow& target);
 
 // A table's digest: the rows' hashes chained in key order ("" when empty).
-std::string chainDigest(const std::string& digest, const KeyedRow& row);
-std::string tableDigest(store::Connection& c, const std::string& dialect, const Table& table,
+std::string chainDigest(const std::string& digest, const std::string& rowHash);
+// The digest of the rows' light hashes, without reading media's bytes.
+std::string lightDigest(store::Connection& c, const std::string& dialect, const Table& table,
                         const CopyOptions& options);
 
 }  // namespace board::transfer

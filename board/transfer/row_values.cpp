@@ -26,7 +26,7 @@ std::vector<Value> normaliseRow(const store::Row& row, const Table& table, std::
     return out;
 }
 
-std::string canonicalRow(const std::vector<Value>& values, const Table& table, const std::string& bytesHash) {
+std::string canonicalRow(const std::vector<Value>& values, const Table& table, const std::string& bytesStandIn) {
     std::string out;
     for (std::size_t i = 0; i < values.size(); ++i) {
         const Value& v = values[i];
@@ -49,8 +49,8 @@ std::string canonicalRow(const std::vector<Value>& values, const Table& table, c
                 break;
             }
             case Kind::Bytes: {
-                if (!bytesHash.empty()) {
-                    out += "H" + bytesHash + ";";
+                if (!bytesStandIn.empty()) {
+                    out += bytesStandIn + ";";
                     break;
                 }
                 const auto& b = std::get<Blob>(v);

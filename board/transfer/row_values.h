@@ -19,9 +19,11 @@ std::vector<store::Value> normaliseRow(const store::Row& row, const Table& table
 
 // A canonical byte form of one row, the same for equal rows on any store:
 // each value tagged with its kind, texts and bytes with their lengths, reals
-// by their exact bits. `bytesHash`, when not empty, stands for the bytes
-// column (so large media are hashed once).
-std::string canonicalRow(const std::vector<store::Value>& values, const Table& table, const std::string& bytesHash = {});
+// by their exact bits. `bytesStandIn`, when not empty, is written in place
+// of the bytes column (their hash, so large media are hashed once, or their
+// length).
+std::string canonicalRow(const std::vector<store::Value>& values, const Table& table,
+                         const std::string& bytesStandIn = {});
 
 // Orders keys as both stores do with byte order: integers by value, texts
 // byte by byte.

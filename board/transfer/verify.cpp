@@ -28,12 +28,14 @@ bool VerifyReport::ok() const {
 VerifyReport verifyBoard(Snapshot& snapshot, store::Database& target, const CopyOptions& options,
                          const ProgressFn& progress) {
     VerifyReport report;
+    std::vector<std::string> lights;
     auto out = target.acquire();
     for (const auto& table : boardTables()) {
         KeyOrderReader a(snapshot.connection(), "sqlite", table, options);
         KeyOrderReader b(*out, target.dialect(), table, options);
         TableCheck check;
         check.table = table.name;
+        std::string light;  // the target's, recorded for later runs
         TableProgress p;
         p.table = table.name;
         p.totalRows = snapshot.connection().query("SELECT COUNT(*) FROM " + table.name).at(0).integer(0);
@@ -41,12 +43,13 @@ VerifyReport verifyBoard(Snapshot& snapshot, store::Database& target, const Copy
         bool hasX = a.next(x), hasY = b.next(y);
         auto step = [&](bool source) {
             if (source) {
-                check.sourceDigest = chainDigest(check.sourceDigest, x);
+                check.sourceDigest = chainDigest(check.sourceDigest, x.hash);
                 ++check.sourceRows;
                 hasX = a.next(x);
                 if (progress && ++p.rows % options.batchRows == 0) progress(p);
             } else {
-                check.targetDigest = chainDigest(check.targetDigest, y);
+                check.targetDigest = chainDigest(check.targetDigest, y.hash);
+                light = chainDigest(light, y.lightHash);
                 ++check.targetRows;
                 if (table.keyIsHash) {
                     ++report.mediaChecked;
@@ -72,6 +75,7 @@ VerifyReport verifyBoard(Snapshot& snapshot, store::Database& target, const Copy
         p.done = true;
         if (progress) progress(p);
         report.tables.push_back(std::move(check));
+        lights.push_back(light);
     }
     if (report.ok()) {
         // What the copy is now, so that a later run can tell whether it has
@@ -80,8 +84,9 @@ VerifyReport verifyBoard(Snapshot& snapshot, store::Database& target, const Copy
         const std::string book = kProgressTable;
         out->run("DELETE FROM " + book + " WHERE item = 'verified' OR item LIKE 'digest:%'");
         out->run("INSERT INTO " + book + "(item, value) VALUES('verified', $1)", {util::nowIso()});
-        for (const auto& check : report.tables)
-            out->run("INSERT INTO " + book + "(item, value) VALUES($1, $2)", {"digest:" + check.table, check.targetDigest});
+        for (std::size_t i = 0; i < report.tables.size(); ++i)
+            out->run("INSERT INTO " + book + "(item, value) VALUES($1, $2)",
+                     {"digest:" + report.tables[i].table, lights[i]});
         t.commit();
     }
     return report;

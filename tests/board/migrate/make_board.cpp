@@ -3,7 +3,10 @@
 // COUNT times under other titles and artists, some with later versions,
 // comments, reports, hidden or deleted, jobs done or failed; a moderator
 // with a session, a ban and the audit log fill the rest.
-// Usage: board_test_make_board DIR COUNT
+// Usage: board_test_make_board DIR COUNT [--unique-pictures]
+// (--unique-pictures: each post's picture and thumbnail get bytes of their
+// own after the PNG's end, so the media grow with the posts, as on a real
+// board; for benchmarks)
 #include "board/security/crypto.h"
 #include "board/store/board_store.h"
 #include "board/store/migrations.h"
@@ -15,8 +18,9 @@
 using namespace board::store;
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "usage: board_test_make_board DIR COUNT\n";
+    bool unique = argc == 4 && std::string(argv[3]) == "--unique-pictures";
+    if (argc != 3 && !unique) {
+        std::cerr << "usage: board_test_make_board DIR COUNT [--unique-pictures]\n";
         return 2;
     }
     board::security::initCrypto();
@@ -57,9 +61,15 @@ int main(int argc, char** argv) {
     std::vector<std::string> ids;
     for (int i = 0; i < count; ++i) {
         std::size_t d = static_cast<std::size_t>(i) % drawings.size();
+        NewVersion v = drawings[d];
+        if (unique) {
+            std::string own = "post " + std::to_string(i);
+            v.picture.insert(v.picture.end(), own.begin(), own.end());
+            v.thumbnail.insert(v.thumbnail.end(), own.begin(), own.end());
+        }
         std::string id = s.createPost(titles[d] + " <study " + std::to_string(i) + ">", artists[i % 6],
                                       i % 7 == 0 ? std::optional<std::string>(board::security::randomHex(20)) : std::nullopt,
-                                      drawings[d]);
+                                      v);
         ids.push_back(id);
         if (i % 5 == 0) s.addVersion(id, "Again, " + std::to_string(i), drawings[(d + 1) % drawings.size()]);
         if (i % 10 == 0) s.addVersion(id, std::nullopt, drawings[(d + 2) % drawings.size()]);
