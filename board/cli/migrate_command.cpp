@@ -165,7 +165,8 @@ double secondsSince(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
-int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
+// `copying` turns true once batches may have gone into the target.
+int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err, bool& copying) {
     std::string dir = a.from.substr(7);
     // Opening a missing file would make an empty board there: the source is
     // never written, so it has to exist first.
@@ -174,17 +175,27 @@ int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
         return 1;
     }
     security::initCrypto();
-    auto source = store::openDatabase(a.from);
-    transfer::Snapshot snapshot(*source);
+    std::unique_ptr<store::Database> source;
+    std::optional<transfer::Snapshot> snapshot;
     int have = 0;
     try {
-        have = schemaVersion(snapshot.connection());
+        source = store::openDatabase(a.from);
+        snapshot.emplace(*source);
+        have = schemaVersion(snapshot->connection());
     } catch (const store::DatabaseError& e) {
-        err << "quillcast-board: migrate: --from: " << dir << "/board.sqlite3 is not a board (" << e.what() << ")\n";
+        err << "quillcast-board: migrate: --from: " << dir << "/board.sqlite3 is not a board we can read (" << e.what()
+            << ")\n";
         return 1;
     }
-    auto target = store::openDatabase(a.to);
-    int want = store::migrate(*target);
+    std::unique_ptr<store::Database> target;
+    int want = 0;
+    try {
+        target = store::openDatabase(a.to);
+        want = store::migrate(*target);
+    } catch (const store::DatabaseError& e) {
+        err << "quillcast-board: migrate: --to " << store::describeLocation(a.to) << ": " << e.what() << "\n";
+        return 1;
+    }
     if (have != want) {
         err << "quillcast-board: migrate: the board's schema is version " << have << ", this program's is " << want
             << (have < want ? ": serve the board once with this version, which upgrades it, then migrate it\n"
@@ -192,12 +203,13 @@ int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
         return 1;
     }
 
+    copying = true;
     transfer::CopyOptions options;
     options.batchRows = a.batchRows;
     options.sourceName = a.from;
     ProgressPrinter printer(err, a.quiet);
     auto started = std::chrono::steady_clock::now();
-    auto copied = transfer::copyBoard(snapshot, *target, options,
+    auto copied = transfer::copyBoard(*snapshot, *target, options,
                                       [&](const transfer::TableProgress& p) { printer.show("copying", p); });
     double copySeconds = secondsSince(started);
     if (!a.quiet && copied.resumed) {
@@ -208,7 +220,7 @@ int migrate(const MigrateArgs& a, std::ostream& out, std::ostream& err) {
     }
 
     started = std::chrono::steady_clock::now();
-    auto report = transfer::verifyBoard(snapshot, *target, options,
+    auto report = transfer::verifyBoard(*snapshot, *target, options,
                                         [&](const transfer::TableProgress& p) { printer.show("verifying", p); });
     double verifySeconds = secondsSince(started);
     printSummary(report, out);
@@ -238,12 +250,14 @@ int runMigrate(const std::vector<std::string>& args, std::ostream& out, std::ost
         out << kMigrateUsage;
         return 0;
     }
+    bool copying = false;
     try {
-        return migrate(a, out, err);
+        return migrate(a, out, err, copying);
     } catch (const transfer::TargetRefused& e) {
         err << "quillcast-board: migrate: --to " << store::describeLocation(a.to) << ": " << e.what() << "\n";
     } catch (const std::exception& e) {
         err << "quillcast-board: migrate: " << e.what() << "\n";
+        if (copying) err << "quillcast-board: migrate: what was copied is kept; the same command goes on from there\n";
     }
     return 1;
 }
