@@ -3,6 +3,7 @@
 #include "board/app/context.h"
 #include "board/http/server.h"
 #include "board/jobs/workers.h"
+#include "board/pages/render.h"
 #include "board/store/migrations.h"
 #include "board/store/open_database.h"
 
@@ -12,6 +13,37 @@
 #include <mutex>
 
 namespace board::app {
+namespace {
+
+// The answer to a request that met the database down: 503 with Retry-After,
+// as JSON for the API and tools, as a page for a browser. Nothing here may
+// touch the store.
+void unavailable(const httplib::Request& req, httplib::Response& res) {
+    const char* message = "The board's database is not answering just now (it may be restarting). "
+                          "Try again in a few seconds.";
+    res.set_header("Retry-After", "5");
+    bool page = req.path.rfind("/api/", 0) != 0 && req.get_header_value("Accept").find("text/html") != std::string::npos;
+    if (!page) return http::jsonError(res, 503, message);
+    res.status = 503;
+    res.set_content(pages::page("message",
+                                {{"heading", "Back in a moment"}, {"message", message}, {"back", req.path},
+                                 {"back_label", "Try again"}},
+                                {{"title", "Back in a moment"}}),
+                    "text/html; charset=utf-8");
+    res.set_header("Cache-Control", "no-store");
+}
+
+}  // namespace
+
+jobs::Settings jobSettings(const Config& c) {
+    jobs::Settings s;
+    s.workers = c.workers;
+    s.leaseMs = c.jobLeaseMs;
+    s.maxAttempts = c.jobAttempts;
+    s.backoffMs = c.jobBackoffMs;
+    s.limits.seconds = c.timelapseSeconds;
+    return s;
+}
 
 struct App::Parts {
     Config config;
@@ -21,16 +53,6 @@ struct App::Parts {
     Context ctx;
     http::Server server;
     std::mutex logMutex;
-
-    static jobs::Settings jobSettings(const Config& c) {
-        jobs::Settings s;
-        s.workers = c.workers;
-        s.leaseMs = c.jobLeaseMs;
-        s.maxAttempts = c.jobAttempts;
-        s.backoffMs = c.jobBackoffMs;
-        s.limits.seconds = c.timelapseSeconds;
-        return s;
-    }
 
     static http::Limits httpLimits(const Config& c) {
         http::Limits l;
@@ -56,8 +78,8 @@ struct App::Parts {
         : config(c),
           db(migrated(store::openDatabase(store::databaseLocation(c.database, c.dataDir)))),
           store(*db),
-          workers(store, jobSettings(c)),
-          ctx(c, store, workers),
+          workers(*db, store, jobSettings(c)),
+          ctx(c, *db, store, workers),
           server(httpLimits(c), bodyLimits(c), false) {}
 };
 
@@ -77,10 +99,15 @@ App::App(const Config& c) {
         std::fprintf(stdout, "%s\n", line.c_str());
         std::fflush(stdout);
     });
-    s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr ep) {
+    s.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
         std::string what = "unknown";
         try {
             if (ep) std::rethrow_exception(ep);
+        } catch (const store::DatabaseUnavailable& e) {
+            // Another server may still reach the database; the balancer
+            // learns of this one from /healthz.
+            std::fprintf(stderr, "database unavailable: %s\n", e.what());
+            return unavailable(req, res);
         } catch (const std::exception& e) {
             what = e.what();
         } catch (...) {

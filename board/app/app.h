@@ -4,10 +4,14 @@
 #pragma once
 
 #include "board/app/config.h"
+#include "board/jobs/workers.h"
 
 #include <memory>
 
 namespace board::app {
+
+// The time-lapse workers' settings from the board's (serve and worker share them).
+jobs::Settings jobSettings(const Config& c);
 
 class App {
 public:

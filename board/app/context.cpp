@@ -10,10 +10,20 @@
 
 namespace board::app {
 
-Context::Context(const Config& config, store::BoardStore& store, jobs::Workers& workers)
-    : config_(config), store_(store), workers_(workers) {
-    // The key lives in the store, so that every server of one board agrees.
-    csrfKey_ = store_.setting("csrf_key", security::randomHex(32));
+Context::Context(const Config& config, store::Database& db, store::BoardStore& store, jobs::Workers& workers)
+    : config_(config), db_(db), store_(store), workers_(workers) {
+    // The key lives in the store, so that every server of one board agrees
+    // and a form from one server is taken by another. Two servers starting
+    // at once on a new board may both try to create it; the one that loses
+    // reads the other's.
+    std::string mine = security::randomHex(32);
+    try {
+        csrfKey_ = store_.setting("csrf_key", mine);
+    } catch (const store::DatabaseUnavailable&) {
+        throw;
+    } catch (const store::DatabaseError&) {
+        csrfKey_ = store_.setting("csrf_key", mine);
+    }
     csrfMarker_ = "qc" + security::randomHex(16);
 }
 
@@ -34,8 +44,11 @@ bool Context::secure() const { return base().compare(0, 8, "https://") == 0; }
 
 std::string Context::clientAddress(const httplib::Request& req) const {
     if (config_.trustProxy && req.has_header("X-Forwarded-For")) {
-        // The proxy appends the address it saw: the last entry is the one to trust.
-        std::string all = req.get_header_value("X-Forwarded-For");
+        // The proxy appends the address it saw, to the header (nginx) or as a
+        // header of its own after the client's (HAProxy): the last entry of
+        // the last one is the one to trust.
+        std::size_t count = req.get_header_value_count("X-Forwarded-For");
+        std::string all = req.get_header_value("X-Forwarded-For", count - 1);
         auto comma = all.rfind(',');
         std::string last = util::trim(comma == std::string::npos ? all : all.substr(comma + 1));
         if (util::parseNetwork(last)) return last;
@@ -47,10 +60,13 @@ bool Context::banned(const std::string& address) {
     auto who = util::parseNetwork(address);
     if (!who) return false;
     std::lock_guard<std::mutex> lock(bansMutex_);
-    if (!bansLoaded_) {
-        bans_.clear();
-        for (const auto& b : store_.bans()) bans_.push_back(b.network);
+    auto now = std::chrono::steady_clock::now();
+    if (!bansLoaded_ || now - bansLoadedAt_ >= kBansTtl) {
+        std::vector<std::string> fresh;
+        for (const auto& b : store_.bans()) fresh.push_back(b.network);
+        bans_ = std::move(fresh);
         bansLoaded_ = true;
+        bansLoadedAt_ = now;
     }
     for (const auto& text : bans_) {
         auto net = util::parseNetwork(text);
@@ -62,6 +78,16 @@ bool Context::banned(const std::string& address) {
 void Context::bansChanged() {
     std::lock_guard<std::mutex> lock(bansMutex_);
     bansLoaded_ = false;
+}
+
+bool Context::databaseAnswers() {
+    try {
+        auto c = db_.acquire();
+        c->query("SELECT 1");
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 bool Context::rateAllows(const std::string& what, double perHour, const httplib::Request& req,

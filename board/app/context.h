@@ -10,6 +10,7 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -19,7 +20,7 @@ namespace board::app {
 
 class Context {
 public:
-    Context(const Config& config, store::BoardStore& store, jobs::Workers& workers);
+    Context(const Config& config, store::Database& db, store::BoardStore& store, jobs::Workers& workers);
 
     const Config& config() const { return config_; }
     // The port actually bound (the settings may ask for any free one).
@@ -31,8 +32,14 @@ public:
     std::string base() const;
     bool secure() const;
     std::string clientAddress(const httplib::Request& req) const;
+    // Bans are read from the store at most kBansTtl apart, so that a ban
+    // made through another server holds here within that time.
     bool banned(const std::string& address);
     void bansChanged();
+    static constexpr std::chrono::milliseconds kBansTtl{1000};
+
+    // Whether the database answers a trivial query (for /healthz).
+    bool databaseAnswers();
 
     // Takes a token of the bucket `what` ("post", "comment", "login") for the
     // client; false after answering 429 with Retry-After.
@@ -73,6 +80,7 @@ public:
 
 private:
     Config config_;
+    store::Database& db_;
     store::BoardStore& store_;
     jobs::Workers& workers_;
     std::string csrfKey_;
@@ -81,6 +89,7 @@ private:
     std::mutex bansMutex_;
     std::vector<std::string> bans_;
     bool bansLoaded_ = false;
+    std::chrono::steady_clock::time_point bansLoadedAt_{};
 };
 
 // POST /api/posts: answers 201 with the new post's JSON, or an error.

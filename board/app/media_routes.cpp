@@ -46,7 +46,15 @@ void addMediaRoutes(httplib::Server& server, Context& ctx) {
         res.set_content(pages::asset(name), http::mimeType(name));
         res.set_header("Cache-Control", "public, max-age=300");
     });
-    server.Get("/healthz", [](const Request&, Response& res) { res.set_content("ok\n", "text/plain"); });
+    // For a balancer's health check: a server whose database does not answer
+    // is taken out until it does.
+    server.Get("/healthz", [&ctx](const Request&, Response& res) {
+        res.set_header("Cache-Control", "no-store");
+        if (ctx.databaseAnswers()) return res.set_content("ok\n", "text/plain");
+        res.status = 503;
+        res.set_header("Retry-After", "5");
+        res.set_content("the database does not answer\n", "text/plain");
+    });
     // The web player is the site's front page; under the board it lives at
     // /player/ (its own index.html there when the site has one). A redirect
     // keeps the #fragment that names the drawing.

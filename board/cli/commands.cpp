@@ -1,4 +1,5 @@
 #include "board/cli/commands.h"
+#include "board/cli/worker_command.h"
 
 #include "board/app/app.h"
 #include "board/cli/migrate_command.h"
@@ -27,6 +28,8 @@ namespace {
 const char* kUsage = R"(Usage:
   quillcast-board serve [--data DIR | --database URL] [--listen HOST:PORT] [--public-url URL] [--workers N]
                         [--site DIR] [options]
+  quillcast-board worker --database URL [--workers N] [job options]
+                                                  (makes time-lapses only; no HTTP)
   quillcast-board admin add NAME [--data DIR]     (reads the password from stdin)
   quillcast-board backup FILE [--data DIR]        (an online backup; restore by copying it back)
   quillcast-board check [--data DIR]              (plays every drawing again and compares its picture)
@@ -34,23 +37,37 @@ const char* kUsage = R"(Usage:
 
 The board's data is DIR/board.sqlite3 (default DIR: board-data), or the server
 database that --database postgresql://USER@HOST/NAME names (any libpq URI).
+Every command takes --database URL in place of --data DIR.
+
+One machine: `serve` alone, with a time-lapse worker thread inside. Many: any
+number of `serve --workers 0` behind a balancer and any number of `worker`
+processes, all on one --database postgresql://...; a worker wakes as soon as
+a post is stored, and each job is leased, so a worker that dies loses nothing.
 
 serve options:
   --listen HOST:PORT        address to serve (default 127.0.0.1:8080; port 0: any free port)
   --public-url URL          the board's address as visitors see it (links, feeds, Secure cookies)
   --site DIR                the web player's and studio's site (default build-web/site)
-  --workers N               time-lapse worker threads (default 1)
-  --trust-proxy             take the client's address from X-Forwarded-For (behind nginx)
+  --workers N               time-lapse worker threads (default 1; 0: leave jobs to `worker` processes)
+  --trust-proxy             take the client's address from X-Forwarded-For (behind a balancer)
   --posts-per-hour N        posts and versions per address (default 30; 0: no limit)
   --comments-per-hour N     comments and reports per address (default 120)
   --logins-per-hour N       moderator logins and password tries per address (default 20)
   --upload-kib N            largest posted file (default 4096)
   --check-seconds S         the work bound of playing a posted drawing (default 20)
+  --threads N               connections served at once (default 64)
+
+job options (serve and worker):
+  --workers N               jobs made at once (worker: default 1)
   --timelapse-seconds S     the deadline of a time-lapse (default 60)
   --job-lease-seconds S     how long a job is held before another worker may take it (default 120)
   --job-attempts N          tries before a job is marked failed (default 3)
   --job-backoff-seconds S   wait after the first failure, doubled after each (default 5)
-  --threads N               connections served at once (default 64)
+
+A worker prints "ready" once it waits for jobs. SIGTERM (or SIGINT) lets it
+finish the jobs in hand, then it exits 0. While the database is unreachable,
+servers answer 503 (and /healthz says so) and workers wait; both go on by
+themselves when it answers again.
 )";
 
 struct Args {
@@ -95,7 +112,17 @@ bool number(const std::string& name, const std::string& text, double min, double
     return true;
 }
 
-bool applyOptions(const Args& args, app::Config& c, bool serve, std::string& error) {
+// Which options a command takes: every one names the store; serve takes
+// the rest, and worker the ones of its jobs.
+bool takes(const std::string& command, const std::string& option) {
+    if (option == "--data" || option == "--database") return true;
+    if (command == "serve") return true;
+    if (command == "worker")
+        return option == "--workers" || option == "--timelapse-seconds" || option.rfind("--job-", 0) == 0;
+    return false;
+}
+
+bool applyOptions(const Args& args, app::Config& c, const std::string& command, std::string& error) {
     for (const auto& f : args.flags)
         if (f == "--trust-proxy") c.trustProxy = true;
     for (const auto& [name, value] : args.options) {
@@ -108,8 +135,8 @@ bool applyOptions(const Args& args, app::Config& c, bool serve, std::string& err
             c.database = value;
             continue;
         }
-        if (!serve) {
-            error = "unknown option " + name;
+        if (!takes(command, name)) {
+            error = command + " takes no option " + name;
             return false;
         }
         if (name == "--listen") {
@@ -280,13 +307,14 @@ int run(const std::vector<std::string>& argv, std::istream& in, std::ostream& ou
     }
     const std::string& command = args.positional[0];
     app::Config c;
-    if (!applyOptions(args, c, command == "serve", error)) {
+    if (!applyOptions(args, c, command, error)) {
         err << "quillcast-board: " << error << "\n";
         return 2;
     }
     try {
         security::initCrypto();
         if (command == "serve" && args.positional.size() == 1) return serve(c, out, err);
+        if (command == "worker" && args.positional.size() == 1) return runWorker(c, out, err);
         if (command == "admin" && args.positional.size() == 3 && args.positional[1] == "add")
             return adminAdd(c, args.positional[2], in, out, err);
         if (command == "backup" && args.positional.size() == 2) return backup(c, args.positional[1], out);

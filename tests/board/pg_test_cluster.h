@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include <unistd.h>
+
 namespace board::testing {
 
 class PgTestCluster : public ::testing::Environment {
@@ -24,7 +26,8 @@ public:
         }
         dir = tmpl;
         bool ok = false;
-        uri = run(std::string(QC_PG_CLUSTER) + " start " + dir, ok);
+        // The cluster goes with this process, even when a crash skips TearDown.
+        uri = run("QC_PG_OWNER_PID=" + std::to_string(::getpid()) + " " + QC_PG_CLUSTER + " start " + dir, ok);
         if (!ok || uri.rfind("postgresql://", 0) != 0) {
             error = "pg_cluster.sh start failed (is PostgreSQL installed? scripts/setup installs it): " + uri;
             uri.clear();

@@ -8,7 +8,7 @@ import assert from "node:assert/strict";
 import { spawn, spawnSync } from "node:child_process";
 import { mkdirSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
-import { Board, cleanUp, newDataDir, program, sample } from "../server/board.mjs";
+import { Board, cleanUp, newDataDir, program, root, sample } from "../server/board.mjs";
 
 const pgUri = process.env.QC_TEST_PG_URI;
 const base = "http://board.test";
@@ -25,11 +25,12 @@ function migrate(args) {
 // SQLite folder.
 function newTarget(name) {
   if (!pgUri) return `sqlite:${join(work, name)}`;
-  const made = spawnSync("psql", [pgUri, "-qc", `CREATE DATABASE ${name}`], { encoding: "utf8", timeout: 20000 });
+  const made = spawnSync(join(root, "tests/board/pg_cluster.sh"), ["createdb", process.env.QC_TEST_PG_DIR, name], {
+    encoding: "utf8",
+    timeout: 20000,
+  });
   assert.equal(made.status, 0, made.stderr);
-  const url = new URL(pgUri);
-  url.pathname = `/${name}`;
-  return url.toString();
+  return made.stdout.trim();
 }
 
 function serveArgs(location) {
