@@ -153,8 +153,8 @@ function linksIn(body) {
 // body byte for byte. Nothing is masked: both boards get the same visitor
 // cookie, and the CSRF token in a form is made from it and the board's key,
 // which the move kept.
-async function fetchBoth(oldBoard, newBoard, path) {
-  const headers = { cookie: "qc_csrf=0123456789abcdef0123456789abcdef" };
+async function fetchBoth(oldBoard, newBoard, path, cookie) {
+  const headers = { cookie };
   const [a, b] = await Promise.all([oldBoard.get(path, { headers }), newBoard.get(path, { headers })]);
   // Every header but the date of the answer.
   const heads = (r) => [...r.headers].filter(([name]) => name !== "date").map(([k, v]) => `${k}: ${v}`).join("\n");
@@ -162,6 +162,31 @@ async function fetchBoth(oldBoard, newBoard, path) {
     { status: a.status, type: a.headers.get("content-type"), heads: heads(a), body: Buffer.from(await a.arrayBuffer()) },
     { status: b.status, type: b.headers.get("content-type"), heads: heads(b), body: Buffer.from(await b.arrayBuffer()) },
   ];
+}
+
+// Follows the links from `start` that `follow` takes, comparing each answer
+// of both boards; returns how many of each kind of path were compared.
+async function crawl(oldBoard, newBoard, start, cookie, follow) {
+  const seen = new Set(start);
+  const queue = [...seen];
+  const kinds = {};
+  while (queue.length) {
+    const batch = queue.splice(0, 8);
+    await Promise.all(
+      batch.map(async (path) => {
+        const [a, b] = await fetchBoth(oldBoard, newBoard, path, cookie);
+        assert.equal(b.status, a.status, path);
+        assert.equal(b.heads, a.heads, path);
+        assert.ok(a.body.equals(b.body), `${path} differs`);
+        assert.ok(a.status === 200, `${path}: ${a.status}`);
+        const kind = path.split(/[/?]/)[1] + (path.includes("/v/") ? "/v" : "") + (path.includes("?before") ? "?before" : "");
+        kinds[kind] = (kinds[kind] ?? 0) + 1;
+        if (/^(text\/html|application\/(atom\+xml|json))/.test(a.type ?? ""))
+          for (const link of linksIn(a.body)) if (!seen.has(link) && follow(link)) seen.add(link), queue.push(link);
+      }),
+    );
+  }
+  return kinds;
 }
 
 test("the moved board gives the same pages, byte for byte, as the old one", async (t) => {
@@ -174,37 +199,27 @@ test("the moved board gives the same pages, byte for byte, as the old one", asyn
   const oldBoard = await new Board(source, serveArgs(`sqlite:${source}`)).start();
   const newBoard = await new Board(pgUri ? join(work, "unused") : target.slice(7), serveArgs(target)).start();
   try {
-    const seen = new Set(["/", "/feed.atom"]);
-    const queue = [...seen];
-    const kinds = {};
-    // A drawing's downloads are its stored bytes (compared as media) and
-    // the engine's conversion of them (an engine process each): a few
-    // dozen stand for the rest.
+    // A visitor: everything reachable. A drawing's downloads are its stored
+    // bytes (compared as media) and the engine's conversion of them (an
+    // engine process each): a few dozen stand for the rest.
+    const csrf = "qc_csrf=0123456789abcdef0123456789abcdef";
     let downloads = 0;
-    const wanted = (link) => !/\/drawing\.q/.test(link) || downloads++ < 30;
-    while (queue.length) {
-      const batch = queue.splice(0, 8);
-      await Promise.all(
-        batch.map(async (path) => {
-          const [a, b] = await fetchBoth(oldBoard, newBoard, path);
-          assert.equal(b.status, a.status, path);
-          assert.equal(b.heads, a.heads, path);
-          assert.ok(a.body.equals(b.body), `${path} differs`);
-          assert.ok(a.status === 200, `${path}: ${a.status}`);
-          const kind = path.split(/[/?]/)[1] + (path.includes("/v/") ? "/v" : "") + (path.includes("?before") ? "?before" : "");
-          kinds[kind] = (kinds[kind] ?? 0) + 1;
-          if (/^(text\/html|application\/(atom\+xml|json))/.test(a.type ?? ""))
-            for (const link of linksIn(a.body)) if (!seen.has(link) && wanted(link)) seen.add(link), queue.push(link);
-        }),
-      );
-    }
-    t.diagnostic(`${seen.size} answers compared: ${JSON.stringify(kinds)}`);
+    const kinds = await crawl(oldBoard, newBoard, ["/", "/feed.atom"], csrf, (link) => !/\/drawing\.q/.test(link) || downloads++ < 30);
+    t.diagnostic(`a visitor's answers compared: ${JSON.stringify(kinds)}`);
     // Every visible post, every later version, each artist, the cursor
     // pages, oEmbed and media were among them.
     assert.ok(kinds.p >= 280, JSON.stringify(kinds));
     assert.ok(kinds["p/v"] >= 110, JSON.stringify(kinds));
     assert.ok(kinds.a >= 6 && kinds["?before"] >= 10 && kinds["a?before"] >= 6, JSON.stringify(kinds));
     assert.ok(kinds.oembed >= 280 && kinds.media >= 50, JSON.stringify(kinds));
+
+    // The moderator whose session was moved: the moderation page (reports,
+    // bans, the audit log), the board, and the posts with their hidden
+    // comments and moderation forms (hidden posts reached from the reports).
+    const session = `${csrf}; qc_session=${"k".repeat(64)}`;
+    const mod = await crawl(oldBoard, newBoard, ["/mod/", "/"], session, (link) => /^\/(\?before=\d+|p\/[a-z0-9]+)?$/.test(link));
+    t.diagnostic(`a moderator's answers compared: ${JSON.stringify(mod)}`);
+    assert.ok(mod.mod === 1 && mod.p > kinds.p && mod["?before"] >= 10, JSON.stringify(mod));
   } finally {
     await Promise.all([oldBoard.stop(quickly), newBoard.stop(quickly)]);
   }
