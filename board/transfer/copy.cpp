@@ -133,6 +133,31 @@ public:
         if (rows.empty()) return false;
 
         std::int64_t newLast = rows.back().integer(0), bytes = 0;
+        try {
+            bytes = write(rows, newLast);
+        } catch (const store::DatabaseUnavailable&) {
+            throw;
+        } catch (const store::DatabaseError& e) {
+            // Say which rows the target refused (a text it cannot hold...).
+            throw store::DatabaseError(table_.name + ", rows " + std::to_string(last_ + 1) + " to " +
+                                       std::to_string(newLast) + " by rowid: " + e.what());
+        }
+
+        last_ = newLast;
+        auto n = static_cast<std::int64_t>(rows.size());
+        p.rows += n;
+        p.bytes += bytes;
+        result.rows += n;
+        result.bytes += bytes;
+        ++result.batches;
+        return true;
+    }
+
+private:
+    // One batch and the mark of how far it came, in one transaction; returns
+    // the bytes of media it held.
+    std::int64_t write(const std::vector<store::Row>& rows, std::int64_t newLast) {
+        std::int64_t bytes = 0;
         store::Transaction t(target_);
         // Rows go in by statements of many rows: one round trip each to a
         // server database rather than one a row.
@@ -155,18 +180,9 @@ public:
                         {progressItem(table_), std::to_string(newLast), std::to_string(last_)}) != 1)
             throw store::DatabaseError("another migrate is copying into the same target");
         t.commit();
-
-        last_ = newLast;
-        auto n = static_cast<std::int64_t>(rows.size());
-        p.rows += n;
-        p.bytes += bytes;
-        result.rows += n;
-        result.bytes += bytes;
-        ++result.batches;
-        return true;
+        return bytes;
     }
 
-private:
     // INSERT ... VALUES($1..$n), ($n+1..$2n)...: rows of one statement.
     std::string insertOf(std::size_t rowCount) const {
         std::size_t n = table_.columns.size();
