@@ -2,6 +2,7 @@
 #include "board/cli/worker_command.h"
 
 #include "board/app/app.h"
+#include "board/cli/migrate_command.h"
 #include "board/engine_bridge/bridge.h"
 #include "board/security/crypto.h"
 #include "board/store/board_store.h"
@@ -32,6 +33,7 @@ const char* kUsage = R"(Usage:
   quillcast-board admin add NAME [--data DIR]     (reads the password from stdin)
   quillcast-board backup FILE [--data DIR]        (an online backup; restore by copying it back)
   quillcast-board check [--data DIR]              (plays every drawing again and compares its picture)
+  quillcast-board migrate --from sqlite:DIR --to URL  (moves a board; migrate --help tells more)
 
 The board's data is DIR/board.sqlite3 (default DIR: board-data), or the server
 database that --database postgresql://USER@HOST/NAME names (any libpq URI).
@@ -282,6 +284,7 @@ int checkAll(const std::string& location, std::ostream& out) {
 }
 
 int run(const std::vector<std::string>& argv, std::istream& in, std::ostream& out, std::ostream& err) {
+    if (!argv.empty() && argv[0] == "migrate") return runMigrate({argv.begin() + 1, argv.end()}, out, err);
     Args args;
     std::string error;
     if (!parse(argv, args, error)) {
