@@ -7,12 +7,13 @@
 #   pg_cluster.sh down DIR     stop it (fast), keeping its files
 #   pg_cluster.sh up DIR       start it again on its port
 #   pg_cluster.sh stop DIR     stop it (fast) and remove DIR
+#   pg_cluster.sh createdb DIR NAME  a new empty database; prints its URI
 # Run as root (as CI does), the server runs as an unprivileged user, since
 # PostgreSQL refuses to run as root. Trust authentication on loopback only.
 set -euo pipefail
 
-usage() { echo "usage: pg_cluster.sh start|restart|down|up|stop DIR" >&2; exit 2; }
-[ $# -eq 2 ] || usage
+usage() { echo "usage: pg_cluster.sh start|restart|down|up|stop DIR, or createdb DIR NAME" >&2; exit 2; }
+[ $# -eq 2 ] || { [ $# -eq 3 ] && [ "$1" = createdb ]; } || usage
 cmd=$1
 dir=$2
 
@@ -41,10 +42,11 @@ start_server() {
   # a 2-core machine with the tests.
   as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o \
     "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off \
-     -c full_page_writes=off -c shared_buffers=32MB -c max_connections=200" start >/dev/null ||
-    { cat "$dir/server.log" >&2; exit 1; }
+     -c full_page_writes=off -c shared_buffers=32MB -c max_connections=200" start >/dev/null || return 1
   echo "$port" >"$dir/port"
 }
+
+failed() { cat "$dir/server.log" >&2; exit 1; }
 
 case $cmd in
 start)
@@ -53,23 +55,29 @@ start)
   [ "$(id -u)" -eq 0 ] && chown nobody:nogroup "$dir"
   as_owner "$bin/initdb" -D "$dir/data" --auth=trust --encoding=UTF8 --locale=C -U postgres >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }
-  start_server "$(free_port)"
+  # Another process may take the free port before the server binds it.
+  start_server "$(free_port)" || start_server "$(free_port)" || start_server "$(free_port)" || failed
   as_owner "$bin/createdb" -h "$dir" -p "$(cat "$dir/port")" -U postgres board
   echo "postgresql://postgres@127.0.0.1:$(cat "$dir/port")/board"
   ;;
 restart)
   as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
-  start_server "$(cat "$dir/port")"
+  start_server "$(cat "$dir/port")" || failed
   ;;
 down)
   as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
   ;;
 up)
-  start_server "$(cat "$dir/port")"
+  start_server "$(cat "$dir/port")" || failed
   ;;
 stop)
   [ -d "$dir/data" ] && as_owner "$bin/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null 2>&1 || true
   rm -rf "$dir"
+  ;;
+createdb)
+  [[ $3 =~ ^[a-z_][a-z0-9_]*$ ]] || { echo "pg_cluster.sh: a database name is [a-z_][a-z0-9_]*" >&2; exit 2; }
+  as_owner "$bin/createdb" -h "$dir" -p "$(cat "$dir/port")" -U postgres "$3"
+  echo "postgresql://postgres@127.0.0.1:$(cat "$dir/port")/$3"
   ;;
 *) usage ;;
 esac

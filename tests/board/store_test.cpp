@@ -20,6 +20,13 @@
 #include <set>
 #include <thread>
 
+// libpqxx 6.4 keeps the result of a statement it failed to prepare on a
+// connection that broke (the restart case): a few hundred bytes once per
+// lost connection, which the store then drops. Not ours to free.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:pqxx::connection_base::register_prepared\n";
+}
+
 namespace {
 
 using namespace board::store;
@@ -128,7 +135,7 @@ protected:
         v.showSeconds = 12.5;
         return v;
     }
-    // Runs `body(i)` on n threads at once.
+    // Runs `body(i)` on n threads at once; an error fails the test.
     template <class F>
     static void race(int n, F body) {
         std::atomic<int> ready{0};
@@ -137,7 +144,11 @@ protected:
             threads.emplace_back([&, i] {
                 ++ready;
                 while (ready < n) std::this_thread::yield();
-                body(i);
+                try {
+                    body(i);
+                } catch (const std::exception& e) {
+                    ADD_FAILURE() << "thread " << i << ": " << e.what();
+                }
             });
         for (auto& t : threads) t.join();
     }
@@ -477,6 +488,28 @@ TEST_P(ServerStoreTest, a_notification_at_commit_wakes_a_listener_on_another_con
     later.join();
     EXPECT_TRUE(woken);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+}
+
+TEST_P(ServerStoreTest, text_keys_sort_byte_by_byte_as_on_sqlite_whatever_the_clusters_locale) {
+    // A database whose own collation puts "_" before "a" before "B".
+    std::string name = "board_icu_" + std::to_string(::getpid());
+    admin_->acquire()->script("CREATE DATABASE " + name +
+                              " TEMPLATE template0 LOCALE_PROVIDER icu ICU_LOCALE 'en-US' LOCALE 'C'");
+    databases_.push_back(name);
+    auto db = openDatabase(PgCluster::database(name));
+    migrate(*db);
+    auto c = db->acquire();
+    ASSERT_EQ(c->query("SELECT x FROM (VALUES ('a'), ('B')) v(x) ORDER BY x").at(0).text(0), "a");
+    c->run("INSERT INTO media(sha256, type, bytes, created) VALUES('m', 'png', $1, 't')", {Blob{1}});
+    for (std::string id : {"a1", "B1", "_1"}) {
+        c->run("INSERT INTO posts(id, title, artist, created, latest) VALUES($1, 't', 'a', 't', 1)", {id});
+        c->run("INSERT INTO versions(post_id, version, title, created, drawing, picture, thumbnail, width, height,"
+               " show_seconds) VALUES($1, 1, 't', 't', 'm', 'm', 'm', 1, 1, 1)",
+               {id});
+    }
+    std::vector<std::string> order;
+    for (const auto& v : BoardStore(*db).allVersions()) order.push_back(v.postId);
+    EXPECT_EQ(order, (std::vector<std::string>{"B1", "_1", "a1"}));
 }
 
 TEST_P(ServerStoreTest, an_unreachable_server_is_unavailable_and_its_password_is_never_shown) {

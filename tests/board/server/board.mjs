@@ -1,5 +1,7 @@
 // Starts a real quillcast-board on a free loopback port with its own data
 // folder, and talks to it over HTTP. QC_BOARD names the program (run.sh sets it).
+// With QC_BOARD_PG (the folder of a cluster pg_cluster.sh started), each
+// data folder's board keeps its data in a fresh PostgreSQL database instead.
 import { spawn, spawnSync } from "node:child_process";
 import { mkdtempSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
@@ -18,6 +20,22 @@ export function newDataDir() {
   return mkdtempSync(join(tmpdir(), "qc-board-test-"));
 }
 
+const pgCluster = process.env.QC_BOARD_PG;
+const databases = new Map();
+
+// The options that name a data folder's store: --data DIR, or --database
+// with that folder's own database when the tests run on PostgreSQL.
+export function storeArgs(data) {
+  if (!pgCluster) return ["--data", data];
+  if (!databases.has(data)) {
+    const name = `board_${process.pid}_${databases.size}`;
+    const made = spawnSync(join(root, "tests/board/pg_cluster.sh"), ["createdb", pgCluster, name], { encoding: "utf8", timeout: 30000 });
+    if (made.status !== 0) throw new Error(`cannot create database ${name}: ${made.stderr}`);
+    databases.set(data, made.stdout.trim());
+  }
+  return ["--database", databases.get(data)];
+}
+
 export function cli(args, input = "") {
   return spawnSync(program, args, { input, encoding: "utf8", timeout: 120000 });
 }
@@ -31,7 +49,7 @@ export class Board {
 
   // Resolves once /healthz answers.
   async start() {
-    this.proc = spawn(program, ["serve", "--data", this.data, "--listen", "127.0.0.1:0", "--site", join(root, "build-web/site"), ...this.args], {
+    this.proc = spawn(program, ["serve", ...storeArgs(this.data), "--listen", "127.0.0.1:0", "--site", join(root, "build-web/site"), ...this.args], {
       stdio: ["ignore", "pipe", "pipe"],
     });
     this.exited = new Promise((resolve) => this.proc.on("exit", (code, signal) => resolve({ code, signal })));

@@ -3,14 +3,14 @@
 // limits, and moderation from login to the audit log.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
-import { Board, newDataDir, cleanUp, sample, cli } from "./board.mjs";
+import { Board, newDataDir, cleanUp, sample, cli, storeArgs } from "./board.mjs";
 
 const hostile = `<script>alert("x")</script> 'q' {{title}} {{{content}}}`;
 let board, data, id;
 
 before(async () => {
   data = newDataDir();
-  const added = cli(["admin", "add", "mia", "--data", data], "a long enough password\n");
+  const added = cli(["admin", "add", "mia", ...storeArgs(data)], "a long enough password\n");
   assert.equal(added.status, 0, added.stderr);
   board = await new Board(data, ["--posts-per-hour", "5", "--comments-per-hour", "4", "--job-backoff-seconds", "0"]).start();
   const res = await board.post({ drawing: sample("quick.qcs"), title: hostile, artist: `Ann ${hostile}`.slice(0, 50), password: "pw" });
