@@ -39,10 +39,11 @@ free_port() {
 start_server() {
   local port=$1
   # No fsync: the cluster lives for one test run. Small buffers: it shares
-  # a 2-core machine with the tests.
+  # a 2-core machine with the tests. QC_PG_SETTINGS replaces these (the
+  # benchmark runs with PostgreSQL's durable defaults).
+  local settings=${QC_PG_SETTINGS:--c fsync=off -c synchronous_commit=off -c full_page_writes=off -c shared_buffers=32MB}
   as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o \
-    "-p $port -k $dir -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=off \
-     -c full_page_writes=off -c shared_buffers=32MB -c max_connections=200" start >/dev/null || return 1
+    "-p $port -k $dir -c listen_addresses=127.0.0.1 $settings -c max_connections=200" start >/dev/null || return 1
   echo "$port" >"$dir/port"
 }
 
