@@ -110,14 +110,18 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
   const cluster = await new Cluster(db, { serverArgs: ["--posts-per-hour", "0"] }).start();
   try {
     const { servers, workers } = cluster;
-    // The health checks of both servers, every 20 ms through the outage.
+    // The health checks of both servers, every 20 ms through the outage,
+    // and a page a browser asks for.
     const health = [];
+    const pages = [];
     let watching = true;
     const watcher = (async () => {
       while (watching) {
         for (const s of servers) {
           try {
             health.push((await fetch(s.url("/healthz"), { signal: AbortSignal.timeout(5000) })).status);
+            const page = await fetch(s.url("/p/nosuchpost"), { headers: { accept: "text/html" }, signal: AbortSignal.timeout(5000) });
+            pages.push({ status: page.status, retryAfter: page.headers.get("retry-after"), type: page.headers.get("content-type"), html: await page.text() });
           } catch {
             health.push(0);
           }
@@ -128,8 +132,8 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
     let outage, upAt = Infinity;
     const results = await storm({
       count: 200,
-      concurrency: 4,
-      gapMs: 100,
+      concurrency: 3,
+      gapMs: 150,
       // On for a second and a half after the database is back.
       done: () => Date.now() > upAt + 1500,
       prefix: "restart",
@@ -172,6 +176,13 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
     assert.ok(health.includes(503), "/healthz said 503 while the database was down");
     assert.ok(health.every((s) => s === 200 || s === 503), `/healthz answered ${[...new Set(health)]}`);
     assert.equal(health.at(-1), 200);
+    // A browser is shown a page that says what happened, not an error.
+    const down = pages.find((p) => p.status === 503);
+    assert.ok(down, "a page was asked for while the database was down");
+    assert.match(down.type, /^text\/html/);
+    assert.ok(Number(down.retryAfter) > 0);
+    assert.match(down.html, /<h1>Back in a moment<\/h1>/);
+    assert.ok(pages.every((p) => p.status === 404 || p.status === 503), `pages answered ${[...new Set(pages.map((p) => p.status))]}`);
     for (const s of servers) assert.equal(s.proc.exitCode, null, "the server still runs");
 
     const counted = assertNothingLost(cluster, "restart", [...results, ...after]);
