@@ -90,7 +90,7 @@ private:
 class Database {
 public:
     virtual ~Database() = default;
-    // The dialect's name, which selects its migrations ("sqlite").
+    // The dialect's name, which selects its migrations ("sqlite", "postgresql").
     virtual std::string dialect() const = 0;
     // A connection for this thread's use until the handle goes.
     using Handle = std::unique_ptr<Connection, std::function<void(Connection*)>>;

@@ -10,6 +10,8 @@
 #   pg_cluster.sh createdb DIR NAME  a new empty database; prints its URI
 # Run as root (as CI does), the server runs as an unprivileged user, since
 # PostgreSQL refuses to run as root. Trust authentication on loopback only.
+# With QC_PG_OWNER_PID set, start also leaves a watcher that stops and
+# removes the cluster once that process is gone, even if it crashed.
 set -euo pipefail
 
 usage() { echo "usage: pg_cluster.sh start|restart|down|up|stop DIR, or createdb DIR NAME" >&2; exit 2; }
@@ -59,6 +61,10 @@ start)
   # Another process may take the free port before the server binds it.
   start_server "$(free_port)" || start_server "$(free_port)" || start_server "$(free_port)" || failed
   as_owner "$bin/createdb" -h "$dir" -p "$(cat "$dir/port")" -U postgres board
+  if [ -n "${QC_PG_OWNER_PID:-}" ]; then
+    setsid bash -c 'while kill -0 "$1" 2>/dev/null && [ -d "$2/data" ]; do sleep 1; done; "$3" stop "$2"' \
+      watcher "$QC_PG_OWNER_PID" "$dir" "$0" </dev/null >/dev/null 2>&1 &
+  fi
   echo "postgresql://postgres@127.0.0.1:$(cat "$dir/port")/board"
   ;;
 restart)
