@@ -18,8 +18,8 @@ const pgCluster = join(root, "tests/board/pg_cluster.sh");
 
 export const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-function run(cmd, args, what) {
-  const r = spawnSync(cmd, args, { encoding: "utf8", timeout: 30000 });
+function run(cmd, args, what, env = process.env) {
+  const r = spawnSync(cmd, args, { encoding: "utf8", timeout: 30000, env });
   if (r.status !== 0) throw new Error(`${what} failed: ${r.stderr || r.error}`);
   return r.stdout.trim();
 }
@@ -30,7 +30,9 @@ export class DatabaseServer {
   async start() {
     this.dir = mkdtempSync(join(tmpdir(), "qc-cluster-db-"));
     chmodSync(this.dir, 0o755);  // the cluster runs as another user
-    if (onPostgres) this.uri = run(pgCluster, ["start", join(this.dir, "pg")], "pg_cluster.sh start").split("\n").pop();
+    // The cluster goes with this process, even when a test run is cut short.
+    const env = { ...process.env, QC_PG_OWNER_PID: String(process.pid) };
+    if (onPostgres) this.uri = run(pgCluster, ["start", join(this.dir, "pg")], "pg_cluster.sh start", env).split("\n").pop();
     this.count = 0;
     return this;
   }
