@@ -1,5 +1,7 @@
 #include "board/cli/commands.h"
+#include "board/cli/stop_signals.h"
 #include "board/cli/worker_command.h"
+#include "board/jobs/outage.h"
 
 #include "board/app/app.h"
 #include "board/engine_bridge/bridge.h"
@@ -65,7 +67,7 @@ job options (serve and worker):
 A worker prints "ready" once it waits for jobs. SIGTERM (or SIGINT) lets it
 finish the jobs in hand, then it exits 0. While the database is unreachable,
 servers answer 503 (and /healthz says so) and workers wait; both go on by
-themselves when it answers again.
+themselves when it answers again, and one started meanwhile waits for it.
 )";
 
 struct Args {
@@ -193,28 +195,33 @@ bool applyOptions(const Args& args, app::Config& c, const std::string& command, 
 int serve(const app::Config& c, std::ostream& out, std::ostream& err) {
     // SIGTERM and SIGINT are taken by one thread, which stops the server;
     // every other thread (made after this) has them blocked.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    StopSignals signals;
     // One malloc arena per request thread would keep many megabytes that
     // freed answers leave behind; a few arenas serve 64 threads as well.
     mallopt(M_ARENA_MAX, 4);
 
-    app::App board(c);
-    if (!board.bind()) return 1;
-    std::thread stopper([&board, stopSignals] {
-        int sig = 0;
-        sigwait(&stopSignals, &sig);
-        board.stop();
+    // A server started while its database is down (a server database
+    // restarting) waits for it rather than exiting.
+    std::unique_ptr<app::App> board;
+    jobs::Outage outage("serve");
+    while (!board) {
+        try {
+            board = std::make_unique<app::App>(c);
+            outage.succeeded();
+        } catch (const store::DatabaseUnavailable& e) {
+            if (signals.waitFor(outage.failed(e.what()))) return 0;
+        }
+    }
+    if (!board->bind()) return 1;
+    std::thread stopper([&board, &signals] {
+        signals.wait();
+        board->stop();
     });
     std::string host = c.host.find(':') != std::string::npos ? "[" + c.host + "]" : c.host;
-    out << "quillcast-board: serving http://" << host << ":" << board.port() << "/ (data in "
+    out << "quillcast-board: serving http://" << host << ":" << board->port() << "/ (data in "
         << store::describeLocation(store::databaseLocation(c.database, c.dataDir)) << ")"
         << std::endl;
-    board.serve();
+    board->serve();
     // serve() returned: the stopper got its signal, or the server failed.
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();

@@ -198,15 +198,29 @@ export class Cluster {
     this.dir = mkdtempSync(join(tmpdir(), "qc-cluster-"));
     const { servers, workers, balancer, serverArgs, workerArgs } = this.options;
     // One server first, so that the store is made before the rest start.
-    this.servers = [await new Board(this.dir, ["--database", this.database, "--workers", "0", "--trust-proxy", ...serverArgs]).start()];
-    const more = [];
-    for (let i = 1; i < servers; i++)
-      more.push(new Board(this.dir, ["--database", this.database, "--workers", "0", "--trust-proxy", ...serverArgs]).start());
+    this.servers = [];
     this.workers = [];
-    for (let i = 0; i < workers; i++) more.push(new Worker(this.database, workerArgs).start().then((w) => this.workers.push(w)));
-    this.servers.push(...(await Promise.all(more)).filter((x) => x instanceof Board));
+    await this.addServer();
+    const more = [];
+    for (let i = 1; i < servers; i++) more.push(this.addServer());
+    for (let i = 0; i < workers; i++) more.push(this.addWorker());
+    await Promise.all(more);
     if (balancer) this.balancer = await new Balancer(this.dir, this.servers.map((s) => s.port)).start();
     return this;
+  }
+
+  // Resolve once the new process is ready; it is stopped with the rest.
+  addServer() {
+    const { serverArgs } = this.options;
+    const server = new Board(this.dir, ["--database", this.database, "--workers", "0", "--trust-proxy", ...serverArgs]);
+    this.servers.push(server);
+    return server.start();
+  }
+
+  addWorker() {
+    const worker = new Worker(this.database, this.options.workerArgs);
+    this.workers.push(worker);
+    return worker.start();
   }
 
   query(sql) {
@@ -220,8 +234,8 @@ export class Cluster {
 
   async stop() {
     await Promise.all([
-      ...this.servers.map((s) => s.stop()),
-      ...this.workers.map((w) => w.stop()),
+      ...this.servers.map((s) => s.proc && s.stop()),
+      ...this.workers.map((w) => w.proc && w.stop()),
       this.balancer?.stop(),
     ]);
     cleanUp(this.dir);

@@ -109,7 +109,7 @@ test("a worker killed in the middle of a job: the other makes it once its lease 
 test("the database stopped and started during a storm: 503 in the gap, then servers and workers go on by themselves", { skip: !onPostgres && "needs PostgreSQL" }, async () => {
   const cluster = await new Cluster(db, { serverArgs: ["--posts-per-hour", "0"] }).start();
   try {
-    const { servers, workers } = cluster;
+    const [servers, workers] = [cluster.servers.slice(), cluster.workers.slice()];
     // The health checks of both servers, every 20 ms through the outage,
     // and a page a browser asks for.
     const health = [];
@@ -129,7 +129,7 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
         await sleep(20);
       }
     })();
-    let outage, upAt = Infinity;
+    let outage, starting, upAt = Infinity;
     const results = await storm({
       count: 200,
       concurrency: 2,
@@ -144,6 +144,8 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
         if (done === 10)
           outage = (async () => {
             await db.down();
+            // A server and a worker started now wait for the database.
+            starting = Promise.all([cluster.addServer(), cluster.addWorker()]);
             await sleep(1500);
             await db.up();
             upAt = Date.now();
@@ -151,9 +153,12 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
       },
     });
     await outage;
+    const [lateServer, lateWorker] = await starting;
+    assert.match(lateServer.log, /serve: the database is unavailable/);
+    assert.match(lateWorker.log, /worker: the database is unavailable/);
     // After the outage: each server takes posts again by itself.
     const after = [];
-    for (const s of servers)
+    for (const s of [...servers, lateServer])
       await waitFor(async () => {
         const title = `restart-after-${after.length}`;
         const r = await post(s.url("/api/posts"), quick, { title, artist: "Storm" });
@@ -183,12 +188,12 @@ test("the database stopped and started during a storm: 503 in the gap, then serv
     assert.ok(Number(down.retryAfter) > 0);
     assert.match(down.html, /<h1>Back in a moment<\/h1>/);
     assert.ok(pages.every((p) => p.status === 404 || p.status === 503), `pages answered ${[...new Set(pages.map((p) => p.status))]}`);
-    for (const s of servers) assert.equal(s.proc.exitCode, null, "the server still runs");
+    for (const s of cluster.servers) assert.equal(s.proc.exitCode, null, "the server still runs");
 
     const counted = assertNothingLost(cluster, "restart", [...results, ...after]);
     // The workers make every accepted post's time-lapses.
     await waitFor(() => Number(cluster.query("SELECT COUNT(*) FROM jobs WHERE state <> 'done'")[0][0]) === 0, 30000, "every job done");
-    for (const w of workers) {
+    for (const w of cluster.workers) {
       assert.ok(w.running(), "the worker still runs");
       // One outage, one line each way: no crash loop in the log.
       assert.equal(w.log.match(/the database is unavailable/g)?.length, 1, w.log);
