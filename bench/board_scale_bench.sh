@@ -45,7 +45,7 @@ serve() {
   pid=$!
   pids+=("$pid")
   for _ in $(seq 200); do grep -q serving "$work/$name.out" 2>/dev/null && break; sleep 0.05; done
-  port=$(sed -n 's/.*127\.0\.0\.1:\([0-9]*\)\/.*/\1/p' "$work/$name.out")
+  port=$(sed -n 's/.*serving http:\/\/127\.0\.0\.1:\([0-9]*\)\/.*/\1/p' "$work/$name.out")
   [ -n "$port" ] || { echo "board_scale_bench: $name did not start: $(cat "$work/$name.err")" >&2; exit 1; }
 }
 
@@ -92,7 +92,7 @@ wrk_line() {
 # rate of 201s and every other answer.
 storm() {
   local base=$1 c
-  local until=$(($(date +%s) + seconds))
+  local until=$(($(date +%s) + seconds)) posters=()
   for c in $(seq "$clients"); do
     (
       n=0
@@ -102,10 +102,9 @@ storm() {
           -F artist=Storm "$base/api/posts"
       done
     ) >"$work/storm.$c" &
+    posters+=($!)
   done
-  wait_storm=$(jobs -p | tr '\n' ' ')
-  # shellcheck disable=SC2086
-  wait $wait_storm 2>/dev/null || true
+  wait "${posters[@]}"
   local ok other
   ok=$(cat "$work"/storm.* | grep -c '^201$' || true)
   other=$(cat "$work"/storm.* | grep -vc '^201$' || true)
@@ -175,6 +174,8 @@ echo "  HAProxy: CPU $(cpu "$haproxy_pid") s, memory $(pss "$haproxy_pid") MB (P
 # (two jobs each, a GIF and an MP4), then W workers started at once.
 timelapses() {
   local workers=$1 posts=$2 i before done_jobs start elapsed wpids=()
+  # Only this round's jobs: the pages' and the storm's are set aside.
+  psql "$url" -qc "UPDATE jobs SET state = 'failed', error = 'set aside by the benchmark' WHERE state IN ('queued', 'running')"
   for i in $(seq "$posts"); do post "http://127.0.0.1:$pg1_port" samples/meadow.qcs "Queue $workers.$i" >/dev/null; done
   before=$(psql_count)
   start=$(date +%s.%N)
@@ -201,3 +202,9 @@ psql_unfinished() { psql "$url" -Atc "SELECT count(*) FROM jobs WHERE state IN (
 echo "time-lapses on PostgreSQL (meadow sample: a GIF and an MP4 a post)"
 timelapses 1 6
 timelapses 2 6
+
+# What a post weighs in the database, by kind of medium (the samples above).
+echo "media stored, by kind (bytes each on average):"
+psql "$url" -At -F' ' -c "SELECT type, count(*), round(avg(octet_length(bytes))) FROM media GROUP BY type ORDER BY type" |
+  awk '{ printf "  %-4s %6d stored, %10d bytes on average\n", $1, $2, $3 }'
+echo "  database: $(psql "$url" -Atc "SELECT pg_size_pretty(pg_database_size(current_database()))")"

@@ -125,16 +125,28 @@ std::optional<Post> BoardStore::post(const std::string& id) {
 
 std::vector<Post> BoardStore::posts(std::int64_t before, int limit, const std::optional<std::string>& artist,
                                     bool withHidden) {
-    auto c = db_.acquire();
+    // One statement for each combination of conditions, rather than one with
+    // "($1 = 0 OR seq < $1)": a server database keeps one plan for a
+    // prepared statement whatever its parameters, and that plan cannot walk
+    // the index from the cursor, so a deep page or an artist's page would
+    // read every newer post first.
     std::string sql = std::string("SELECT ") + kPostColumns +
                       " FROM posts p JOIN versions v ON v.post_id = p.id AND v.version = p.latest"
-                      " WHERE (CAST($1 AS BIGINT) = 0 OR p.seq < CAST($1 AS BIGINT)) AND ($2 = 1 OR p.hidden = 0)"
-                      " AND (CAST($3 AS TEXT) IS NULL OR p.artist = CAST($3 AS TEXT))"
-                      " ORDER BY p.seq DESC LIMIT $4";
+                      " WHERE ($1 = 1 OR p.hidden = 0)";
+    std::vector<Value> params{std::int64_t{withHidden ? 1 : 0}};
+    if (before != 0) {
+        params.emplace_back(before);
+        sql += " AND p.seq < $" + std::to_string(params.size());
+    }
+    if (artist) {
+        params.emplace_back(*artist);
+        sql += " AND p.artist = $" + std::to_string(params.size());
+    }
+    params.emplace_back(std::int64_t{limit});
+    sql += " ORDER BY p.seq DESC LIMIT $" + std::to_string(params.size());
+    auto c = db_.acquire();
     std::vector<Post> out;
-    for (auto& r : c->query(sql, {before, std::int64_t{withHidden ? 1 : 0}, optionalText(artist),
-                                  std::int64_t{limit}}))
-        out.push_back(readPost(r));
+    for (auto& r : c->query(sql, params)) out.push_back(readPost(r));
     return out;
 }
 

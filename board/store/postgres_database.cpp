@@ -61,6 +61,41 @@ std::string numberText(double d) {
     return std::string(buf, r.ptr);
 }
 
+// Each character's value as a hex digit, or 16 when it is none.
+struct HexDigits {
+    std::uint8_t value[256];
+    constexpr HexDigits() : value() {
+        for (int c = 0; c < 256; ++c) value[c] = 16;
+        for (int c = '0'; c <= '9'; ++c) value[c] = static_cast<std::uint8_t>(c - '0');
+        for (int c = 'a'; c <= 'f'; ++c) value[c] = static_cast<std::uint8_t>(c - 'a' + 10);
+        for (int c = 'A'; c <= 'F'; ++c) value[c] = static_cast<std::uint8_t>(c - 'A' + 10);
+    }
+};
+constexpr HexDigits kHex;
+
+// A bytea in the server's hex output ("\x0a1b..."), decoded here: libpq's
+// PQunescapeBytea walks it a character at a time and took a third of the
+// server's time when it sent 125 KB thumbnails. The older escape format
+// (a server set to bytea_output = escape) goes through libpqxx.
+Blob readBytea(const pqxx::field& f, const char* s, const char* end) {
+    std::size_t n = static_cast<std::size_t>(end - s);
+    if (n >= 2 && s[0] == '\\' && s[1] == 'x' && n % 2 == 0) {
+        Blob out((n - 2) / 2);
+        const char* p = s + 2;
+        unsigned bad = 0;
+        for (auto& byte : out) {
+            unsigned hi = kHex.value[static_cast<unsigned char>(p[0])];
+            unsigned lo = kHex.value[static_cast<unsigned char>(p[1])];
+            bad |= (hi | lo) & 16;
+            byte = static_cast<std::uint8_t>((hi << 4) | lo);
+            p += 2;
+        }
+        if (!bad) return out;
+    }
+    pqxx::binarystring b(f);
+    return Blob(b.data(), b.data() + b.size());
+}
+
 Value readField(const pqxx::field& f) {
     if (f.is_null()) return nullptr;
     const char* s = f.c_str();
@@ -82,10 +117,7 @@ Value readField(const pqxx::field& f) {
             std::from_chars(s, end, v);
             return v;
         }
-        case kBytea: {
-            pqxx::binarystring b(f);
-            return Blob(b.data(), b.data() + b.size());
-        }
+        case kBytea: return readBytea(f, s, end);
         default: return std::string(s, end);
     }
 }
