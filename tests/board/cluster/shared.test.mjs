@@ -36,8 +36,16 @@ test("a post made through one server is seen through the other, and the workers 
     return v.gif.state === "done" && v.mp4.state === "done" && v;
   }, 20000, "both time-lapses");
   assert.equal((await a.get(done.gif.url)).status, 200);
-  // Through the balancer too, to both servers in turn.
+  // Through the balancer too, to both servers in turn; the media by content
+  // hash come from the balancer's cache the second time.
   for (let i = 0; i < 4; i++) assert.equal((await fetch(cluster.balancer.url(`/api/posts/${id}`))).status, 200);
+  const first = await fetch(cluster.balancer.url(done.thumbnail));
+  assert.equal(first.status, 200);
+  await first.arrayBuffer();
+  const again = await fetch(cluster.balancer.url(done.thumbnail));
+  assert.equal(again.status, 200);
+  assert.ok(again.headers.has("age"), "the second answer comes from HAProxy's cache");
+  assert.deepEqual(Buffer.from(await again.arrayBuffer()), Buffer.from(await (await a.get(done.thumbnail)).arrayBuffer()));
 });
 
 test("a rate limit holds across both servers", async () => {
