@@ -41,6 +41,7 @@ jobs::Settings jobSettings(const Config& c) {
     s.leaseMs = c.jobLeaseMs;
     s.maxAttempts = c.jobAttempts;
     s.backoffMs = c.jobBackoffMs;
+    s.idlePollMs = c.jobPollMs;
     s.limits.seconds = c.timelapseSeconds;
     return s;
 }

@@ -15,6 +15,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <iomanip>
+#include <sstream>
 #include <iostream>
 #include <pthread.h>
 #include <thread>
@@ -63,6 +65,8 @@ job options (serve and worker):
   --job-lease-seconds S     how long a job is held before another worker may take it (default 120)
   --job-attempts N          tries before a job is marked failed (default 3)
   --job-backoff-seconds S   wait after the first failure, doubled after each (default 5)
+  --job-poll-seconds S      how often an idle worker looks for leases run out and retries due
+                            (default 0.5; new jobs wake it at once on PostgreSQL)
 
 A worker prints "ready" once it waits for jobs. SIGTERM (or SIGINT) lets it
 finish the jobs in hand, then it exits 0. While the database is unreachable,
@@ -104,8 +108,12 @@ bool number(const std::string& name, const std::string& text, double min, double
     char* end = nullptr;
     double v = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(v >= min && v <= max)) {
-        error = name + ": expected a number from " + std::to_string(static_cast<long long>(min)) + " to " +
-                std::to_string(static_cast<long long>(max)) + ", got \"" + text + "\"";
+        auto show = [](double x) {
+            std::ostringstream o;
+            o << std::setprecision(12) << x;
+            return o.str();
+        };
+        error = name + ": expected a number from " + show(min) + " to " + show(max) + ", got \"" + text + "\"";
         return false;
     }
     out = v;
@@ -181,6 +189,9 @@ bool applyOptions(const Args& args, app::Config& c, const std::string& command, 
         } else if (name == "--job-backoff-seconds") {
             if (!number(name, value, 0, 86400, v, error)) return false;
             c.jobBackoffMs = static_cast<std::int64_t>(v * 1000);
+        } else if (name == "--job-poll-seconds") {
+            if (!number(name, value, 0.05, 3600, v, error)) return false;
+            c.jobPollMs = static_cast<std::int64_t>(v * 1000);
         } else if (name == "--threads") {
             if (!number(name, value, 4, 1024, v, error)) return false;
             c.threads = static_cast<std::size_t>(v);

@@ -3,7 +3,7 @@
 // the servers take from X-Forwarded-For (--trust-proxy), as behind HAProxy.
 import { test, before, after } from "node:test";
 import assert from "node:assert/strict";
-import { DatabaseServer, Cluster, post, sample, waitFor } from "./cluster.mjs";
+import { DatabaseServer, Cluster, onPostgres, post, sample, waitFor } from "./cluster.mjs";
 import { raw } from "../server/board.mjs";
 
 const quick = sample("quick.qcs");
@@ -11,7 +11,9 @@ let db, cluster, a, b;
 
 before(async () => {
   db = await new DatabaseServer().start();
-  cluster = await new Cluster(db, { balancer: true, serverArgs: ["--posts-per-hour", "3"] }).start();
+  // On PostgreSQL the workers hardly poll: a new job must wake them.
+  const workerArgs = onPostgres ? ["--job-poll-seconds", "60"] : [];
+  cluster = await new Cluster(db, { balancer: true, serverArgs: ["--posts-per-hour", "3"], workerArgs }).start();
   [a, b] = cluster.servers;
 });
 
@@ -22,7 +24,7 @@ after(async () => {
 
 const from = (address) => ({ "X-Forwarded-For": address });
 
-test("a post made through one server is seen through the other, and the workers make its time-lapses", async () => {
+test("a post made through one server is seen through the other, and the workers, woken by it, make its time-lapses", async () => {
   const made = await post(a.url("/api/posts"), quick, { title: "Across", artist: "Ada" }, from("10.1.0.1"));
   assert.equal(made.status, 201, made.body);
   const { id } = made.json;
