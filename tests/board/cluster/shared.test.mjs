@@ -118,4 +118,8 @@ test("a moderator's session, forms and bans hold on both servers", async () => {
   assert.match(spoofed, /^HTTP\/1\.1 400/, "the proxy's address is not banned");
   const proxied = await raw(a.port, head("X-Forwarded-For: 192.0.2.9\r\nX-Forwarded-For: 10.3.4.5\r\n"));
   assert.match(proxied, /^HTTP\/1\.1 403/, "the address the proxy saw is");
+  // And through HAProxy, posing as the banned address gets a client nowhere:
+  // HAProxy drops the client's own header, and the board trusts its line.
+  const posing = await post(cluster.balancer.url("/api/posts"), quick, { title: "Posing", artist: "Pat" }, visitor);
+  assert.equal(posing.status, 201, posing.body);
 });
