@@ -1,10 +1,10 @@
 #include "board/cli/commands.h"
-#include "board/cli/stop_signals.h"
-#include "board/cli/worker_command.h"
-#include "board/jobs/outage.h"
 
 #include "board/app/app.h"
+#include "board/cli/stop_signals.h"
+#include "board/cli/worker_command.h"
 #include "board/engine_bridge/bridge.h"
+#include "board/jobs/outage.h"
 #include "board/security/crypto.h"
 #include "board/store/board_store.h"
 #include "board/store/migrations.h"
@@ -16,9 +16,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iomanip>
-#include <sstream>
 #include <iostream>
 #include <pthread.h>
+#include <sstream>
 #include <thread>
 
 #ifndef QC_VERSION
