@@ -29,7 +29,7 @@ target_link_libraries(qc_board_app PUBLIC qc_board_http qc_board_jobs nlohmann_j
   PRIVATE qc_board_pages qc_board_security qc_board_store qc_board_engine)
 target_link_libraries(qc_board_app PRIVATE qc_build)
 
-add_library(qc_board_cli STATIC cli/commands.cpp cli/worker_command.cpp cli/migrate_command.cpp)
+add_library(qc_board_cli STATIC cli/commands.cpp cli/worker_command.cpp cli/stop_signals.cpp cli/migrate_command.cpp)
 target_link_libraries(qc_board_cli PRIVATE qc_board_app qc_board_store qc_board_security qc_board_engine
   qc_board_transfer)
 target_link_libraries(qc_board_cli PRIVATE qc_build)

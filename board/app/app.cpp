@@ -24,10 +24,14 @@ void unavailable(const httplib::Request& req, httplib::Response& res) {
     res.set_header("Retry-After", "5");
     bool page = req.path.rfind("/api/", 0) != 0 && req.get_header_value("Accept").find("text/html") != std::string::npos;
     if (!page) return http::jsonError(res, 503, message);
+    // A page is asked for again; a form is sent again from the page it came
+    // from, which the browser's Back keeps filled in.
+    bool get = req.method == "GET" || req.method == "HEAD";
+    std::string text = get ? message : std::string(message) + " What you sent may not have been saved: go back, and send it again if it is not there.";
     res.status = 503;
     res.set_content(pages::page("message",
-                                {{"heading", "Back in a moment"}, {"message", message}, {"back", req.path},
-                                 {"back_label", "Try again"}},
+                                {{"heading", "Back in a moment"}, {"message", text}, {"back", get ? req.path : "/"},
+                                 {"back_label", get ? "Try again" : "Back to the board"}},
                                 {{"title", "Back in a moment"}}),
                     "text/html; charset=utf-8");
     res.set_header("Cache-Control", "no-store");
@@ -41,6 +45,7 @@ jobs::Settings jobSettings(const Config& c) {
     s.leaseMs = c.jobLeaseMs;
     s.maxAttempts = c.jobAttempts;
     s.backoffMs = c.jobBackoffMs;
+    s.idlePollMs = c.jobPollMs;
     s.limits.seconds = c.timelapseSeconds;
     return s;
 }

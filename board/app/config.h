@@ -30,6 +30,7 @@ struct Config {
     std::int64_t jobLeaseMs = 120000;
     int jobAttempts = 3;
     std::int64_t jobBackoffMs = 5000;
+    std::int64_t jobPollMs = 500;        // an idle worker looks for leases run out and retries due
     std::size_t threads = 64;
 };
 

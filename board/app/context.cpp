@@ -13,17 +13,8 @@ namespace board::app {
 Context::Context(const Config& config, store::Database& db, store::BoardStore& store, jobs::Workers& workers)
     : config_(config), db_(db), store_(store), workers_(workers) {
     // The key lives in the store, so that every server of one board agrees
-    // and a form from one server is taken by another. Two servers starting
-    // at once on a new board may both try to create it; the one that loses
-    // reads the other's.
-    std::string mine = security::randomHex(32);
-    try {
-        csrfKey_ = store_.setting("csrf_key", mine);
-    } catch (const store::DatabaseUnavailable&) {
-        throw;
-    } catch (const store::DatabaseError&) {
-        csrfKey_ = store_.setting("csrf_key", mine);
-    }
+    // and a form from one server is taken by another.
+    csrfKey_ = store_.setting("csrf_key", security::randomHex(32));
     csrfMarker_ = "qc" + security::randomHex(16);
 }
 

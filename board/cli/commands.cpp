@@ -1,9 +1,11 @@
 #include "board/cli/commands.h"
-#include "board/cli/worker_command.h"
 
 #include "board/app/app.h"
 #include "board/cli/migrate_command.h"
+#include "board/cli/stop_signals.h"
+#include "board/cli/worker_command.h"
 #include "board/engine_bridge/bridge.h"
+#include "board/jobs/outage.h"
 #include "board/security/crypto.h"
 #include "board/store/board_store.h"
 #include "board/store/migrations.h"
@@ -14,8 +16,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 #include <pthread.h>
+#include <sstream>
 #include <thread>
 
 #ifndef QC_VERSION
@@ -63,11 +67,13 @@ job options (serve and worker):
   --job-lease-seconds S     how long a job is held before another worker may take it (default 120)
   --job-attempts N          tries before a job is marked failed (default 3)
   --job-backoff-seconds S   wait after the first failure, doubled after each (default 5)
+  --job-poll-seconds S      how often an idle worker looks for leases run out and retries due
+                            (default 0.5; new jobs wake it at once on PostgreSQL)
 
 A worker prints "ready" once it waits for jobs. SIGTERM (or SIGINT) lets it
 finish the jobs in hand, then it exits 0. While the database is unreachable,
 servers answer 503 (and /healthz says so) and workers wait; both go on by
-themselves when it answers again.
+themselves when it answers again, and one started meanwhile waits for it.
 )";
 
 struct Args {
@@ -104,8 +110,12 @@ bool number(const std::string& name, const std::string& text, double min, double
     char* end = nullptr;
     double v = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !(v >= min && v <= max)) {
-        error = name + ": expected a number from " + std::to_string(static_cast<long long>(min)) + " to " +
-                std::to_string(static_cast<long long>(max)) + ", got \"" + text + "\"";
+        auto show = [](double x) {
+            std::ostringstream o;
+            o << std::setprecision(12) << x;
+            return o.str();
+        };
+        error = name + ": expected a number from " + show(min) + " to " + show(max) + ", got \"" + text + "\"";
         return false;
     }
     out = v;
@@ -181,6 +191,9 @@ bool applyOptions(const Args& args, app::Config& c, const std::string& command, 
         } else if (name == "--job-backoff-seconds") {
             if (!number(name, value, 0, 86400, v, error)) return false;
             c.jobBackoffMs = static_cast<std::int64_t>(v * 1000);
+        } else if (name == "--job-poll-seconds") {
+            if (!number(name, value, 0.05, 3600, v, error)) return false;
+            c.jobPollMs = static_cast<std::int64_t>(v * 1000);
         } else if (name == "--threads") {
             if (!number(name, value, 4, 1024, v, error)) return false;
             c.threads = static_cast<std::size_t>(v);
@@ -195,28 +208,33 @@ bool applyOptions(const Args& args, app::Config& c, const std::string& command, 
 int serve(const app::Config& c, std::ostream& out, std::ostream& err) {
     // SIGTERM and SIGINT are taken by one thread, which stops the server;
     // every other thread (made after this) has them blocked.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    StopSignals signals;
     // One malloc arena per request thread would keep many megabytes that
     // freed answers leave behind; a few arenas serve 64 threads as well.
     mallopt(M_ARENA_MAX, 4);
 
-    app::App board(c);
-    if (!board.bind()) return 1;
-    std::thread stopper([&board, stopSignals] {
-        int sig = 0;
-        sigwait(&stopSignals, &sig);
-        board.stop();
+    // A server started while its database is down (a server database
+    // restarting) waits for it rather than exiting.
+    std::unique_ptr<app::App> board;
+    jobs::Outage outage("serve");
+    while (!board) {
+        try {
+            board = std::make_unique<app::App>(c);
+            outage.succeeded();
+        } catch (const store::DatabaseUnavailable& e) {
+            if (signals.waitFor(outage.failed(e.what()))) return 0;
+        }
+    }
+    if (!board->bind()) return 1;
+    std::thread stopper([&board, &signals] {
+        signals.wait();
+        board->stop();
     });
     std::string host = c.host.find(':') != std::string::npos ? "[" + c.host + "]" : c.host;
-    out << "quillcast-board: serving http://" << host << ":" << board.port() << "/ (data in "
+    out << "quillcast-board: serving http://" << host << ":" << board->port() << "/ (data in "
         << store::describeLocation(store::databaseLocation(c.database, c.dataDir)) << ")"
         << std::endl;
-    board.serve();
+    board->serve();
     // serve() returned: the stopper got its signal, or the server failed.
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();

@@ -1,4 +1,4 @@
-// quillcast-board's commands: serve, admin add, backup and check. main()
+// quillcast-board's commands: serve, worker, admin add, backup and check. main()
 // hands its arguments to run(), which parses them, reports errors on stderr
 // and returns the exit code.
 #pragma once
