@@ -223,7 +223,14 @@ private:
             if (auto n = std::get_if<std::int64_t>(&v)) texts[i] = std::to_string(*n);
             else if (auto d = std::get_if<double>(&v)) texts[i] = numberText(*d);
             else if (auto b = std::get_if<Blob>(&v)) texts[i] = hexBytea(*b);
-            if (auto s = std::get_if<std::string>(&v)) bound[i].text = s;
+            if (auto s = std::get_if<std::string>(&v)) {
+                // libpq takes text up to its first NUL: refuse rather than
+                // store a shortened text as if whole.
+                if (s->find('\0') != std::string::npos)
+                    throw DatabaseError("PostgreSQL cannot store text with a NUL byte (parameter $" +
+                                        std::to_string(i + 1) + ")");
+                bound[i].text = s;
+            }
             else if (!std::holds_alternative<std::nullptr_t>(v)) bound[i].text = &texts[i];
         }
         auto args = pqxx::prepare::make_dynamic_params(bound);

@@ -216,6 +216,15 @@ TEST_P(StoreTest, every_kind_of_value_reads_back_as_it_was_written) {
     EXPECT_FALSE(back[1].isNull(3)) << "an empty blob is not NULL";
     EXPECT_TRUE(back[1].blob(3).empty());
     for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(back[2].isNull(i)) << "column " << i;
+
+    // Text with a NUL inside: kept whole, or refused; never cut short.
+    const std::string withNul("before\0after", 12);
+    if (postgres()) {
+        EXPECT_THROW(c->run("INSERT INTO kinds(s) VALUES($1)", {withNul}), DatabaseError);
+    } else {
+        c->run("INSERT INTO kinds(i, s) VALUES(7, $1)", {withNul});
+        EXPECT_EQ(c->query("SELECT s FROM kinds WHERE i = 7").at(0).text(0), withNul);
+    }
 }
 
 TEST_P(StoreTest, a_post_and_its_versions_keep_every_drawing_and_queue_their_jobs) {
