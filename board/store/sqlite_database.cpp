@@ -162,7 +162,11 @@ private:
 
     [[noreturn]] void fail(sqlite3_stmt* stmt) {
         std::string msg = sqlite3_errmsg(db_);
+        int code = sqlite3_extended_errcode(db_) & 0xff;
         sqlite3_reset(stmt);
+        // Another process held the file past the busy timeout: nothing was
+        // written, and the request may be tried again.
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED) throw DatabaseUnavailable(msg);
         throw DatabaseError(msg);
     }
 

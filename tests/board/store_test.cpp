@@ -429,6 +429,17 @@ TEST_P(StoreTest, a_rate_limit_holds_across_servers_taking_tokens_at_once) {
 }
 
 // What only a server database does.
+TEST_P(StoreTest, a_writer_held_up_by_another_past_its_wait_is_unavailable_not_failed) {
+    // Only one file has a writer lock to wait on; a server database waits
+    // for the row instead.
+    if (postgres()) return;
+    auto holder = db_->acquire();
+    auto waiter = db_->acquire();
+    waiter->script("PRAGMA busy_timeout = 50");
+    Transaction t(*holder);
+    EXPECT_THROW(waiter->run("INSERT INTO settings(key, value) VALUES('k', 'v')"), DatabaseUnavailable);
+}
+
 class ServerStoreTest : public StoreTest {};
 
 INSTANTIATE_TEST_SUITE_P(Stores, ServerStoreTest, ::testing::Values("postgresql"),
