@@ -37,6 +37,12 @@ public:
         bool ok = false;
         if (!dir.empty()) run(std::string(QC_PG_CLUSTER) + " stop " + dir + " 2>&1", ok);
     }
+    // Runs `pg_cluster.sh what DIR` (down, up, restart).
+    static void control(const std::string& what) {
+        bool ok = false;
+        std::string out = run(std::string(QC_PG_CLUSTER) + " " + what + " " + dir + " 2>&1", ok);
+        ASSERT_TRUE(ok) << "pg_cluster.sh " << what << ": " << out;
+    }
     // The location of a database of that name in the cluster.
     static std::string database(const std::string& name) { return uri.substr(0, uri.rfind('/') + 1) + name; }
 

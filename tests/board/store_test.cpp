@@ -8,6 +8,7 @@
 #include "board/store/board_store.h"
 #include "board/store/migrations.h"
 #include "board/store/open_database.h"
+#include "tests/board/pg_test_cluster.h"
 
 #include <gtest/gtest.h>
 
@@ -32,56 +33,7 @@ namespace {
 using namespace board::store;
 using Clock = std::chrono::steady_clock;
 
-// Runs a command and returns its standard output; "" with ok = false when
-// it fails.
-std::string runCommand(const std::string& command, bool& ok) {
-    std::string out;
-    FILE* p = ::popen(command.c_str(), "r");
-    ok = p != nullptr;
-    if (!p) return out;
-    char buf[512];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    ok = ::pclose(p) == 0;
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-    return out;
-}
-
-// One PostgreSQL cluster for the whole binary. Its cases fail (never skip)
-// when it cannot start: CI installs the server.
-class PgCluster : public ::testing::Environment {
-public:
-    static inline std::string dir, uri, error;
-
-    void SetUp() override {
-        char tmpl[] = "/tmp/qc-store-pg-XXXXXX";
-        if (!::mkdtemp(tmpl)) {
-            error = "cannot make a folder for the cluster";
-            return;
-        }
-        dir = tmpl;
-        bool ok = false;
-        // The cluster goes with this process, even when a crash skips TearDown.
-        uri = runCommand("QC_PG_OWNER_PID=" + std::to_string(::getpid()) + " " + QC_PG_CLUSTER + " start " + dir, ok);
-        if (!ok || uri.rfind("postgresql://", 0) != 0) {
-            error = "pg_cluster.sh start failed (is PostgreSQL installed? scripts/setup installs it): " + uri;
-            uri.clear();
-        }
-    }
-    void TearDown() override {
-        if (dir.empty()) return;
-        bool ok = false;
-        runCommand(std::string(QC_PG_CLUSTER) + " stop " + dir + " 2>&1", ok);
-    }
-    // Runs `pg_cluster.sh what DIR` (down, up, restart).
-    static void control(const std::string& what) {
-        bool ok = false;
-        std::string out = runCommand(std::string(QC_PG_CLUSTER) + " " + what + " " + dir + " 2>&1", ok);
-        ASSERT_TRUE(ok) << "pg_cluster.sh " << what << ": " << out;
-    }
-    // A location on a database of its own name in the cluster.
-    static std::string database(const std::string& name) { return uri.substr(0, uri.rfind('/') + 1) + name; }
-};
+using PgCluster = board::testing::PgTestCluster;
 
 const auto* const kCluster = ::testing::AddGlobalTestEnvironment(new PgCluster);
 
