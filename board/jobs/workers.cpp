@@ -54,7 +54,7 @@ void Workers::pause(std::int64_t ms, bool wakeOnNotify) {
 }
 
 bool Workers::runOne() {
-    auto job = store_.claimJob(settings_.leaseMs);
+    auto job = store_.claimJob(settings_.leaseMs, settings_.maxAttempts);
     if (!job) return false;
     logJob(*job, "taken", " (attempt " + std::to_string(job->attempts) + ")");
     auto leaseEnd = Clock::now() + std::chrono::milliseconds(settings_.leaseMs);

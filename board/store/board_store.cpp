@@ -270,9 +270,14 @@ bool BoardStore::deleteComment(std::int64_t id) {
     return c->run("DELETE FROM comments WHERE id = $1", {id}) > 0;
 }
 
-std::optional<Job> BoardStore::claimJob(std::int64_t leaseMs) {
+std::optional<Job> BoardStore::claimJob(std::int64_t leaseMs, int maxAttempts) {
     auto c = db_.acquire();
     std::int64_t now = util::nowMs();
+    if (maxAttempts > 0)
+        c->run("UPDATE jobs SET state = 'failed', error = $3"
+               " WHERE state = 'running' AND lease_until < $1 AND attempts >= $2",
+               {now, std::int64_t{maxAttempts},
+                std::string("its worker stopped before finishing, on every attempt")});
     // One statement picks and leases the job. On PostgreSQL a job another
     // worker is taking just now is skipped rather than waited for; SQLite
     // has one writer at a time anyway.

@@ -118,7 +118,9 @@ public:
     // Takes the oldest job that is due, or one whose lease ran out, and
     // leases it until now + leaseMs; Job::attempts is this attempt's number.
     // Workers on any number of connections never take the same lease.
-    std::optional<Job> claimJob(std::int64_t leaseMs);
+    // A job whose lease ran out after its last allowed attempt (its worker
+    // died each time) is marked failed instead (maxAttempts 0: no limit).
+    std::optional<Job> claimJob(std::int64_t leaseMs, int maxAttempts = 0);
     // Stores the result with the job's completion, in one transaction, if
     // the job is still this attempt's (false: it was taken again or done).
     bool finishJob(std::int64_t id, int attempt, const std::string& type, const Blob& result);

@@ -273,6 +273,23 @@ TEST_P(StoreTest, a_job_whose_lease_ran_out_is_taken_again_and_the_first_workers
     EXPECT_EQ(store_->media(v.gif.result)->bytes, (Blob{'G', 'I', 'F'}));
 }
 
+TEST_P(StoreTest, a_job_whose_worker_dies_on_every_attempt_is_failed_not_taken_forever) {
+    std::string id = store_->createPost("T", "A", std::nullopt, version(1));
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        auto job = store_->claimJob(1, 2);  // its worker dies: the lease runs out
+        ASSERT_TRUE(job);
+        EXPECT_EQ(job->attempts, attempt);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    auto next = store_->claimJob(60000, 2);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->attempts, 1) << "the post's other job, not the one that ran out of attempts";
+    auto v = store_->versions(id)[0];
+    const JobState& dead = next->kind == "gif" ? v.mp4 : v.gif;
+    EXPECT_EQ(dead.state, "failed");
+    EXPECT_NE(dead.error.find("every attempt"), std::string::npos) << dead.error;
+}
+
 TEST_P(StoreTest, a_token_bucket_refuses_past_its_capacity_and_says_how_long_to_wait) {
     EXPECT_EQ(store_->takeToken("post:1.2.3.4", 2, 1.0 / 60), 0);
     EXPECT_EQ(store_->takeToken("post:1.2.3.4", 2, 1.0 / 60), 0);
