@@ -20,10 +20,10 @@ const even = (n) => n + (n % 2);
 export class VideoWriter {
   // Refuses, with a message, a kind that this browser cannot encode at this size.
   static async open(kind, width, height, fps) {
-    const spec = kFormats[kind];
+    const format = kFormats[kind];
     const size = { width: even(width), height: even(height) };
     let codec = null;
-    for (const { codec: candidate } of spec.encoders) {
+    for (const { codec: candidate } of format.encoders) {
       if (await canEncodeVideo(candidate, { ...size, quality: QUALITY_VERY_HIGH, frameRate: fps })) {
         codec = candidate;
         break;
@@ -31,7 +31,7 @@ export class VideoWriter {
     }
     if (!codec) {
       throw new Error(
-        `this browser cannot encode ${spec.label} at ${size.width}x${size.height}; choose another format`,
+        `this browser cannot encode ${format.label} at ${size.width}x${size.height}; choose another format`,
       );
     }
     return new VideoWriter(kind, codec, width, height, size, fps);
