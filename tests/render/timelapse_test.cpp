@@ -173,17 +173,23 @@ TEST(Timelapse, SpeedAndDurationCompressTheShowButNotTheHold) {
     EXPECT_FALSE(none.sink.finished);
 }
 
+// The three strokes on a small screen, for runs with the splashes: whole
+// screens every 100 ms of the show, so a tighter bound keeps a show that
+// never ends from taking tens of thousands of them.
+tools::ShowSetup splashSetup() {
+    tools::ShowSetup setup = testing_support::boundedSetup(threeStrokes());
+    setup.maxShowMs = 120 * 1000;
+    setup.screenWidth = 320;
+    setup.screenHeight = 240;
+    return setup;
+}
+
 TEST(Timelapse, SplashesComeAsWholeScreensAndTheClosingOneEndsTheShow) {
     tools::TimelapseSettings settings;
     settings.includeSplash = true;
     settings.holdSeconds = 1;
     Recorded run;
-    tools::ShowSetup setup = testing_support::boundedSetup(threeStrokes());
-    // Whole screens every 100 ms of the show: a tighter bound keeps a show
-    // that never ends from taking tens of thousands of them.
-    setup.maxShowMs = 120 * 1000;
-    setup.screenWidth = 320;
-    setup.screenHeight = 240;
+    tools::ShowSetup setup = splashSetup();
     std::vector<tools::FrameSink*> sinks{&run.sink};
     ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, nullptr, run.result)) << run.result.message;
     EXPECT_TRUE(run.result.outcome.stop == tools::ShowStop::None)
@@ -212,10 +218,7 @@ TEST(Timelapse, WithTheSplashesTheHoldIsInOutputSecondsAtAnySpeed) {
         settings.durationSeconds = c.duration;
         settings.fps = c.fps;
         Recorded run;
-        tools::ShowSetup setup = testing_support::boundedSetup(threeStrokes());
-        setup.maxShowMs = 120 * 1000;
-        setup.screenWidth = 320;
-        setup.screenHeight = 240;
+        tools::ShowSetup setup = splashSetup();
         std::vector<tools::FrameSink*> sinks{&run.sink};
         ASSERT_TRUE(tools::recordTimelapse(setup, settings, sinks, nullptr, run.result)) << run.result.message;
         const std::string what = "speed " + std::to_string(c.speed) + ", duration " + std::to_string(c.duration) +
